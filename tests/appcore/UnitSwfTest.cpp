@@ -3,6 +3,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -212,6 +213,49 @@ TEST(ReadSwfHeader, ErrorNamesTheFile)
     } catch (const EReadError& e) {
         EXPECT_TRUE(e.message().contains("cut.swf")) << e.what();
     }
+}
+
+// Peak resident memory of this process so far, in KiB.
+long peakResidentKiB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(ReadSwfHeader, LargeCompressedBodyIsCheckedWithoutHoldingIt)
+{
+    // A 256 MiB body (the header, then zeros) compresses to a few hundred KiB.
+    constexpr qint64 bodySize = qint64(256) << 20;
+    const QByteArray head = headerBody(kRect550x400, 0, 30, 500);
+    z_stream z {};
+    ASSERT_EQ(deflateInit(&z, 1), Z_OK);
+    QByteArray stream;
+    QByteArray zeros(1 << 20, '\0');
+    QByteArray out(1 << 20, '\0');
+    for (qint64 fed = 0; fed < bodySize;) {
+        const QByteArray& chunk = fed == 0 ? head + zeros.left(zeros.size() - head.size()) : zeros;
+        fed += chunk.size();
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(chunk.constData()));
+        z.avail_in = uInt(chunk.size());
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(out.data());
+            z.avail_out = uInt(out.size());
+            deflate(&z, fed >= bodySize ? Z_FINISH : Z_NO_FLUSH);
+            stream.append(out.constData(), out.size() - qsizetype(z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("large.swf");
+    qmtest::writeFile(path, QByteArray("CWS") + char(9) + le32(quint32(8 + bodySize)) + stream);
+    const long before = peakResidentKiB();
+    QString v, l, w, h, r, c;
+    ReadSwfHeader(path, v, l, w, h, r, c);
+    EXPECT_EQ(QStringList({ v, l, w, h, r, c }),
+              QStringList({ "9", QString::number(8 + bodySize), "550", "400", "30.0", "500" }));
+    EXPECT_LT(peakResidentKiB() - before, 64 * 1024) << "the body was held in memory";
 }
 
 // ---- ReadBits ----
