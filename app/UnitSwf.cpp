@@ -1,12 +1,12 @@
 #include "app/UnitSwf.h"
 
 #include "shared/Errors.h"
+#include "shared/ZlibStream.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,18 +23,6 @@ QString quoted(const QString& path)
 {
     return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
 }
-
-struct InflateStream {
-    z_stream z {};
-    InflateStream()
-    {
-        if (inflateInit(&z) != Z_OK)
-            throw EZDecompressionError(QStringLiteral("The decompressor could not be started."));
-    }
-    ~InflateStream() { inflateEnd(&z); }
-    InflateStream(const InflateStream&) = delete;
-    InflateStream& operator=(const InflateStream&) = delete;
-};
 
 // Inflates the zlib stream from the file's current position to its end and returns the
 // first kMaxHeaderBody bytes of the output. The whole stream is checked, so damage behind

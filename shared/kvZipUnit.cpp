@@ -1,6 +1,7 @@
 #include "shared/kvZipUnit.h"
 
 #include "shared/Errors.h"
+#include "shared/ZlibStream.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QSaveFile>
 #include <QStringList>
 
-#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -41,30 +41,6 @@ QString quoted(const QString& path)
 {
     throw EFOpenError(QStringLiteral("Cannot write file %1. %2").arg(quoted(path), file.errorString()));
 }
-
-struct InflateStream {
-    z_stream z {};
-    InflateStream()
-    {
-        if (inflateInit(&z) != Z_OK)
-            throw EZDecompressionError(QStringLiteral("The decompressor could not be started."));
-    }
-    ~InflateStream() { inflateEnd(&z); }
-    InflateStream(const InflateStream&) = delete;
-    InflateStream& operator=(const InflateStream&) = delete;
-};
-
-struct DeflateStream {
-    z_stream z {};
-    explicit DeflateStream(int level)
-    {
-        if (deflateInit(&z, level) != Z_OK)
-            throw EZDecompressionError(QStringLiteral("The compressor could not be started."));
-    }
-    ~DeflateStream() { deflateEnd(&z); }
-    DeflateStream(const DeflateStream&) = delete;
-    DeflateStream& operator=(const DeflateStream&) = delete;
-};
 
 // Restores the compressed file that occupies `length` bytes at `offset` of `in` into `dest`.
 // The stream is inflated chunk by chunk, so the declared size never sizes an allocation, and
