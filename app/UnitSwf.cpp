@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
