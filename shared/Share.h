@@ -69,3 +69,7 @@ QString FileSizeText(const QString& fileName);
 QString FormatSize(qint64 bytes);
 // "h:m:s" without leading zeros.
 QString FormatDuration(qint64 seconds);
+
+// A whole decimal number with an optional sign and blanks around it; anything else throws
+// EConvertError("'<text>' is not a valid integer value").
+int StrToInt(const QString& text);
