@@ -61,6 +61,8 @@ TKvSkinForm::TKvSkinForm(QWidget* owner)
         owner->setWindowFlag(Qt::FramelessWindowHint, true);
     }
     resize(200, 100);
+    // The face lies beneath every other control of the window, whenever they were made.
+    lower();
 }
 
 TKvSkinForm::~TKvSkinForm() = default;

@@ -102,6 +102,16 @@ TEST(TKvSkinForm, CreationMakesAFramelessWindowAndAMagentaKey)
     EXPECT_EQ(skin.OwnerForm(), &form);
 }
 
+TEST(TKvSkinForm, LiesBeneathTheOtherControls)
+{
+    QWidget form;
+    QWidget button(&form);
+    button.setGeometry(10, 5, 16, 16);
+    TKvSkinForm skin(&form);
+    EXPECT_EQ(form.childAt(12, 8), &button);
+    EXPECT_EQ(form.childAt(50, 50), &skin);
+}
+
 TEST(TKvSkinForm, GlyphShapesAndSizesTheOwner)
 {
     QWidget form;
