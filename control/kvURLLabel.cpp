@@ -5,13 +5,12 @@
 #include <QMouseEvent>
 
 namespace {
-const char* const kHomePage = "https://quillmoor.org/";
-const char* const kGreeting = "Visit the Quillmoor home page";
+const char* const kGreeting = "Open the Quillmoor guide";
 } // namespace
 
 TkvURLLabel::TkvURLLabel(QWidget* parent)
     : QLabel(parent)
-    , FURL(QString::fromLatin1(kHomePage))
+    , FURL(HomePageUrl())
     , FFontHoverColor(Qt::red)
     , FFontLinkColor(Qt::blue)
 {

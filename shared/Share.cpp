@@ -41,6 +41,11 @@ QString AppTitle()
     return QStringLiteral("Quillmoor");
 }
 
+QString HomePageUrl()
+{
+    return QUrl::fromLocalFile(GetAppPath() + QStringLiteral("help.html")).toString();
+}
+
 // ---- Folders ----
 
 QString GetAppPath()

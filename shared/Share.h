@@ -9,6 +9,9 @@ class QWidget;
 
 // The application title used in captions of questions and error boxes.
 QString AppTitle();
+// The program's home page: its own guide, help.html in the program folder, as a file address.
+// Quillmoor has no web site, so everything that names a home page opens the guide.
+QString HomePageUrl();
 
 // ---- Folders (every folder returned ends with the path delimiter) ----
 

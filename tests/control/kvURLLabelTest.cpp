@@ -1,5 +1,6 @@
 #include "control/kvURLLabel.h"
 #include "shared/DesktopShell.h"
+#include "shared/Share.h"
 
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -43,7 +44,7 @@ TEST(TkvURLLabel, StartsAsABlueUnderlinedHandPointerLink)
     EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(label.AutoSize());
     EXPECT_FALSE(label.text().isEmpty());
-    EXPECT_TRUE(label.URL().startsWith("https://"));
+    EXPECT_EQ(label.URL(), HomePageUrl());
 }
 
 TEST(TkvURLLabel, ClickOpensTheAddressUnlessBlankOrNo)
