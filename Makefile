@@ -5,6 +5,11 @@ BUILD_TYPE ?= RelWithDebInfo
 ARGS       ?=
 CTEST_ARGS ?=
 
+# ccache keys on paths relative to the project, so a fresh clone elsewhere (as CI makes)
+# reuses what an earlier build compiled.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+
 .PHONY: all deps configure build run test bench sanitize test-sanitize fuzz clean
 
 all: build
