@@ -22,11 +22,16 @@ endfunction()
 
 # Adds every direct subfolder of the current folder that has a CMakeLists.txt, so that
 # modules can add their own test, bench or fuzz folders without editing a shared list.
+# MATCHING <regex> keeps only the folders whose name matches.
 function(qm_add_subfolders)
+  cmake_parse_arguments(S "" "MATCHING" "" ${ARGN})
   file(GLOB children RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}" CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt")
   list(SORT children)
   foreach(child IN LISTS children)
     get_filename_component(dir "${child}" DIRECTORY)
+    if(S_MATCHING AND NOT dir MATCHES "${S_MATCHING}")
+      continue()
+    endif()
     add_subdirectory("${dir}")
   endforeach()
 endfunction()
