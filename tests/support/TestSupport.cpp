@@ -1,6 +1,9 @@
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -10,6 +13,19 @@ QString corpusDir()
 {
     const QString fromEnv = qEnvironmentVariable("QM_CORPUS");
     return QDir::cleanPath(fromEnv.isEmpty() ? QStringLiteral("../shared/corpus") : fromEnv);
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
 }
 
 QByteArray readFile(const QString& path)

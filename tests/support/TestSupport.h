@@ -5,12 +5,17 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace qmtest {
 
 // Folder of the SWF corpus (../shared/corpus of the project), from QM_CORPUS.
 QString corpusDir();
+
+// Runs the event loop until `condition` holds or `timeoutMs` passes; returns the condition.
+// (QtTest's QTRY_ macros report outside GoogleTest, so tests use this with EXPECT_TRUE.)
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 2000);
 
 // Reads or writes a whole file; fails the current test on error.
 QByteArray readFile(const QString& path);
