@@ -1,0 +1,128 @@
+#pragma once
+// The player window: the movie, the playlist beside it and the playback controls. The
+// toolbar creates it, fills its playlist, shows it modally and frees it.
+#include "app/PlaybackSession.h"
+#include "app/Playlist.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSlider;
+class QSplitter;
+class QToolButton;
+class TImageList;
+class TKvFullPicture;
+class TKvImgBtn;
+class TkvListBox;
+
+// The movie area: a widget that shows the movie (a child of PnlFlash, owned by the window)
+// and the operations on it.
+struct PlayerMovie {
+    QWidget* widget = nullptr;
+    MovieControl* control = nullptr;
+    // Sets the stage background (BGR, blue in bits 16–23); may be empty.
+    std::function<void(quint32)> setBackgroundColor;
+};
+using PlayerMovieFactory = std::function<PlayerMovie(QWidget* parent)>;
+
+class TFrmPreviewFlash : public QDialog {
+    Q_OBJECT
+public:
+    // The colour box's "none": the background is left as the movie has it.
+    static constexpr quint32 kColorNone = 0x1FFFFFFF;
+    static constexpr int kDesignWidth = 610;
+    static constexpr int kDesignHeight = 480;
+
+    TFrmPreviewFlash(const PlayerMovieFactory& createMovie, QWidget* toolbar = nullptr);
+    ~TFrmPreviewFlash() override;
+
+    Playlist& playlist() { return m_playlist; }
+    PlaybackSession& playback() { return *m_playback; }
+
+    // ---- Commands (menus, buttons, timers) ----
+    void SetFullScreen(bool on);
+    bool FullScreen() const { return FFullScreen; }
+    void BlkColorChange(quint32 color);
+    // The play-order menu item with this Tag was chosen, or the box changed to this index.
+    void PlayorderisSequential1Click(int tag);
+    void ComBoxOrderChange(int index);
+    // The stored order shown in the box and the menu (part of LoadSettings).
+    void ShowStoredOrder();
+    void UpdateFileCount();
+    void TimerPnlTimer();
+
+    // ---- Components (named as in the window's design) ----
+    TKvFullPicture* PnlTop = nullptr;
+    QLabel* Lbltitle = nullptr;
+    QToolButton* BtnOption = nullptr;
+    QWidget* PnlFlash = nullptr;
+    QWidget* PnlRight = nullptr;
+    QLabel* LblProperties = nullptr;
+    TkvListBox* kvListBox1 = nullptr;
+    QWidget* PnlBottom = nullptr;
+    QLabel* LblFileName = nullptr;
+    QLabel* PnlPostion = nullptr;
+    QSlider* RzTrackBarSwf = nullptr;
+    TKvImgBtn* BtnPause = nullptr;
+    TKvImgBtn* Btnplay = nullptr;
+    TKvImgBtn* BtnStop = nullptr;
+    TKvImgBtn* BtnTop = nullptr;
+    TKvImgBtn* BtnLast = nullptr;
+    TKvImgBtn* BtnPre = nullptr;
+    TKvImgBtn* BtnNext = nullptr;
+    TKvImgBtn* BtnSoundOpen = nullptr;
+    TKvImgBtn* BtnSoundClose = nullptr;
+    QSlider* RzTrackBarSound = nullptr;
+    QComboBox* BlkColor = nullptr;
+    QComboBox* ComBoxOrder = nullptr;
+    QMenu* PopupMenuFlash = nullptr;
+    QMenu* PopupMenuList = nullptr;
+    QMenu* PopupMenuOption = nullptr;
+    QAction* FullInScreen1 = nullptr;
+    QAction* MenuExitFull = nullptr;
+    QAction* PlayorderisSequential1 = nullptr;
+    QAction* PlayorderisRandom1 = nullptr;
+    QAction* PlayLoop1 = nullptr;
+    QTimer TimerControl;
+    QTimer TimerPnl;
+
+    QWidget* FFlash = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormShow();
+    void LoadSettings();
+    void BuildTop();
+    void BuildMiddle();
+    void BuildBottom();
+    void BuildMenus();
+    void SetButtonHints();
+    void SyncListBox();
+    void ApplyOrderChecks(int order);
+    TKvImgBtn* MakeButton(QWidget* parent, const QString& art, int x, int y);
+    void PnlFlashResize();
+    void RunGuarded(const std::function<void()>& step);
+
+    Playlist m_playlist;
+    PlayerMovie m_movie;
+    std::unique_ptr<PlaybackSession> m_playback;
+    QPointer<QWidget> m_toolbar;
+    TImageList* ImageList1 = nullptr;
+    bool FModeSwitched = false;
+    bool FFullScreen = false;
+    bool m_switching = false;
+    bool m_shownOnce = false;
+    QRect m_savedBounds;
+};
