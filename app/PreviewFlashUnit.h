@@ -99,6 +99,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -114,6 +115,7 @@ private:
     TKvImgBtn* MakeButton(QWidget* parent, const QString& art, int x, int y);
     void PnlFlashResize();
     void RunGuarded(const std::function<void()>& step);
+    void EscapePressed();
 
     Playlist m_playlist;
     PlayerMovie m_movie;
