@@ -26,7 +26,7 @@ test: build
 
 bench: build
 	@cmake --build $(BUILD) --target benchmarks
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
 # Unit tests of the core libraries (shared/, swf/) under AddressSanitizer and UBSan.
 test-sanitize: deps

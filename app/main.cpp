@@ -1,17 +1,10 @@
-// Quillmoor's entry. For now it opens a plain main window; the toolbar replaces it.
-#include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+// Quillmoor's entry. Everything happens in RunProgram; the switches for unattended runs
+// (app/Automation.h) do nothing unless their environment variables are set.
+#include "app/Automation.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillmoor"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quillmoor"));
-    auto* label = new QLabel(QStringLiteral("Quillmoor is being built: the toolbar and the player are not here yet."));
-    label->setMargin(24);
-    window.setCentralWidget(label);
-    window.show();
-    return app.exec();
+    InstallAutomationHooks();
+    return RunProgram(argc, argv);
 }

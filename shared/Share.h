@@ -9,6 +9,9 @@ class QWidget;
 
 // The application title used in captions of questions and error boxes.
 QString AppTitle();
+// The program's home page: its own guide, help.html in the program folder, as a file address.
+// Quillmoor has no web site, so everything that names a home page opens the guide.
+QString HomePageUrl();
 
 // ---- Folders (every folder returned ends with the path delimiter) ----
 
@@ -69,3 +72,7 @@ QString FileSizeText(const QString& fileName);
 QString FormatSize(qint64 bytes);
 // "h:m:s" without leading zeros.
 QString FormatDuration(qint64 seconds);
+
+// A whole decimal number with an optional sign and blanks around it; anything else throws
+// EConvertError("'<text>' is not a valid integer value").
+int StrToInt(const QString& text);
