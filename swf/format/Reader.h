@@ -1,6 +1,7 @@
 #pragma once
 // Reading whole movies into the typed model of Movie.h.
 #include "swf/format/Actions.h"
+#include "swf/format/BitReader.h"
 #include "swf/format/Movie.h"
 
 #include <cstdint>
