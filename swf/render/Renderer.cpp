@@ -1,8 +1,11 @@
 #include "swf/render/Renderer.h"
 
+#include "swf/render/BitmapDecoder.h"
 #include "swf/render/Brushes.h"
 #include "swf/render/ColorTransform.h"
+#include "swf/render/Filters.h"
 #include "swf/render/ShapeGeometry.h"
+#include "swf/render/TextRender.h"
 
 #include <QPainterPath>
 #include <QPainterPathStroker>
@@ -87,6 +90,7 @@ Qt::PenJoinStyle toQt(JoinStyle j)
 struct Renderer::Impl : BitmapProvider {
     explicit Impl(const CharacterLibrary& l)
         : lib(l)
+        , text(l)
     {
     }
 
@@ -100,7 +104,41 @@ struct Renderer::Impl : BitmapProvider {
     std::list<MorphKey> morphOrder; // most recently used first
     std::map<MorphKey, std::pair<std::unique_ptr<ShapeGeometry>, std::list<MorphKey>::iterator>> morphs;
 
-    const QImage* bitmap(std::uint16_t) override { return nullptr; }
+    BitmapCache bitmaps;
+    TextRender text;
+
+    const QImage* bitmap(std::uint16_t id) override
+    {
+        if (const QImage* cached = bitmaps.find(id))
+            return cached->isNull() ? nullptr : cached;
+        const TagBody* body = lib.find(id);
+        QImage image;
+        if (!body)
+            return nullptr;
+        if (const auto* j = std::get_if<DefineBitsJpeg>(body))
+            image = decodeJpegBitmap(*j, lib.jpegTables);
+        else if (const auto* l = std::get_if<DefineBitsLossless>(body))
+            image = decodeLosslessBitmap(*l);
+        else
+            return nullptr;
+        const QImage* stored = bitmaps.insert(id, std::move(image));
+        return stored->isNull() ? nullptr : stored;
+    }
+
+    static bool isBitmapTag(const TagBody* body)
+    {
+        return body && (std::holds_alternative<DefineBitsJpeg>(*body) || std::holds_alternative<DefineBitsLossless>(*body));
+    }
+
+    // A bitmap placed by itself covers its pixels at 20 twips each.
+    QRectF bitmapBounds(const DisplayNode& node)
+    {
+        if (const auto* l = std::get_if<DefineBitsLossless>(node.character))
+            return QRectF(0, 0, l->width * 20.0, l->height * 20.0);
+        if (const QImage* img = bitmap(node.characterId))
+            return QRectF(0, 0, img->width() * 20.0, img->height() * 20.0);
+        return {};
+    }
 
     const ShapeGeometry* shapeOf(const DisplayNode& node)
     {
@@ -149,6 +187,8 @@ struct Renderer::Impl : BitmapProvider {
                 r = toQTransform(t->matrix).mapRect(rectOf(t->bounds));
             } else if (const auto* e = std::get_if<DefineEditText>(body)) {
                 r = rectOf(e->bounds);
+            } else if (isBitmapTag(body)) {
+                r = bitmapBounds(node);
             }
         }
         for (const DisplayNode& c : node.children) {
@@ -241,13 +281,18 @@ struct Renderer::Impl : BitmapProvider {
             return; // fully transparent
 
         const BlendMode blend = node.blendMode;
-        const bool layered = !maskMode && (blend >= BlendMode::Layer);
+        const bool filtered = !maskMode && hasDrawnFilter(node.filters);
+        const bool layered = !maskMode && (blend >= BlendMode::Layer || filtered);
         if (!layered) {
             drawContent(t, node, toDevice, cx, level);
             return;
         }
-        const QRect rect = deviceRect(localBounds(node, level), toDevice, t.rect);
-        if (rect.isEmpty())
+        const QMargins margins = filtered ? filterMargins(node.filters, stagePixelScale) : QMargins();
+        // The layer reaches beyond the target by the filter margins, so that blurs near
+        // the edge see what lies just outside.
+        const QRect within = t.rect.marginsAdded(margins);
+        const QRect rect = deviceRect(localBounds(node, level), toDevice, within, 2).marginsAdded(margins).intersected(within);
+        if (rect.isEmpty() || !rect.intersects(t.rect))
             return;
         // The group is drawn opaque and faded as a whole.
         ColorXf inner = cx;
@@ -256,7 +301,18 @@ struct Renderer::Impl : BitmapProvider {
         Layer layer(rect, antialias);
         drawContent(layer.target, node, toDevice, inner, level);
         layer.painter.end();
+        if (filtered)
+            applyFilters(layer.image, node.filters, stagePixelScale);
         compositeBlend(t, rect, layer.image, blend, opacity);
+    }
+
+    static bool hasDrawnFilter(const std::vector<Filter>& filters)
+    {
+        for (const Filter& f : filters)
+            if (std::holds_alternative<BlurFilter>(f) || std::holds_alternative<DropShadowFilter>(f) ||
+                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f))
+                return true;
+        return false;
     }
 
     void compositeBlend(Target& t, const QRect& rect, QImage& image, BlendMode blend, double opacity)
@@ -324,10 +380,43 @@ struct Renderer::Impl : BitmapProvider {
             if (std::holds_alternative<DefineShape>(*body) || std::holds_alternative<DefineMorphShape>(*body)) {
                 if (const ShapeGeometry* g = shapeOf(node))
                     drawGeometry(t, *g, toDevice, cx);
+            } else if (const auto* st = std::get_if<DefineText>(body)) {
+                text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode);
+            } else if (const auto* et = std::get_if<DefineEditText>(body)) {
+                const QString shown = node.text.isEmpty() && et->initialText
+                    ? QString::fromStdString(*et->initialText) : node.text;
+                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode);
+            } else if (isBitmapTag(body)) {
+                drawBitmap(t, node, toDevice, cx);
             }
         }
         if (!node.children.empty())
             drawChildren(t, node.children, 0, node.children.size(), toDevice, cx, level + 1);
+    }
+
+    void drawBitmap(Target& t, const DisplayNode& node, const QTransform& toDevice, const ColorXf& cx)
+    {
+        QPainter& p = *t.painter;
+        p.setTransform(QTransform::fromScale(20, 20) * t.toLocal(toDevice));
+        if (maskMode) {
+            const QRectF r = bitmapBounds(node);
+            p.fillRect(QRectF(0, 0, r.width() / 20, r.height() / 20), Qt::black);
+            return;
+        }
+        const QImage* img = bitmap(node.characterId);
+        if (!img)
+            return;
+        p.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+        if (cx.isIdentity()) {
+            p.drawImage(0, 0, *img);
+        } else if (cx.isAlphaOnly()) {
+            p.save();
+            p.setOpacity(std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0));
+            p.drawImage(0, 0, *img);
+            p.restore();
+        } else {
+            p.drawImage(0, 0, transformImage(*img, cx));
+        }
     }
 
     void drawGeometry(Target& t, const ShapeGeometry& g, const QTransform& toDevice, const ColorXf& cx)
@@ -412,7 +501,8 @@ struct Renderer::Impl : BitmapProvider {
                     if (g->bounds.adjusted(-400, -400, 400, 400).contains(local) && hitGeometry(*g, local))
                         return true;
                 }
-            } else if (std::holds_alternative<DefineText>(*body) || std::holds_alternative<DefineEditText>(*body)) {
+            } else if (std::holds_alternative<DefineText>(*body) || std::holds_alternative<DefineEditText>(*body) ||
+                       isBitmapTag(body)) {
                 if (localBounds(node, level).contains(local))
                     return true;
             }
@@ -485,6 +575,8 @@ QRectF Renderer::bounds(const DisplayNode& node)
 void Renderer::clear()
 {
     d->shapes.clear();
+    d->bitmaps.clear();
+    d->text.clear();
     d->morphs.clear();
     d->morphOrder.clear();
 }
