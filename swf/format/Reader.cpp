@@ -301,10 +301,11 @@ public:
     {
         while (!r.atEnd()) {
             const std::size_t start = r.position();
-            std::uint16_t code = 0;
+            std::optional<std::uint16_t> knownCode; // none while the tag header itself is cut
             try {
                 const std::uint16_t h = r.u16();
-                code = h >> 6;
+                const std::uint16_t code = h >> 6;
+                knownCode = code;
                 std::uint32_t length = h & 0x3F;
                 if (length == 0x3F)
                     length = r.u32();
@@ -321,7 +322,7 @@ public:
                 if (error || code == 0)
                     return;
             } catch (const ReadError& e) {
-                error = ParseError{code, baseOffset + start, e.what()};
+                error = ParseError{knownCode, baseOffset + start, e.what()};
                 return;
             }
         }
@@ -556,6 +557,18 @@ private:
 };
 
 } // namespace
+
+bool uncompressMovie(std::span<const std::uint8_t> file, Bytes& out, const ReadLimits& limits)
+{
+    Inflated body;
+    Header header;
+    std::string why;
+    if (!uncompress(file, limits.maxBodySize, UINT64_MAX, header, body, why) || body.tooLarge || body.damaged)
+        return false;
+    out = std::move(body.data);
+    out[0] = 'F';
+    return true;
+}
 
 bool readHeader(std::span<const std::uint8_t> file, Header& header)
 {
