@@ -138,6 +138,20 @@ double TShockwaveFlash::FrameRate() const
 
 void TShockwaveFlash::PaintTo(QPainter& painter, const QRect& target)
 {
+    Draw(painter, target);
+    ForeignPictureDrawn(target);
+}
+
+void TShockwaveFlash::ForeignPictureDrawn(const QRect& target)
+{
+    // The player maps the mouse by the last picture it drew; after a picture of another
+    // place the control's own is drawn again before the mouse needs it.
+    if (FPlayer->isLoaded() && target != rect() && isVisible())
+        update();
+}
+
+void TShockwaveFlash::Draw(QPainter& painter, const QRect& target)
+{
     if (target.isEmpty())
         return;
     if (FPlayer->isLoaded()) {
@@ -155,11 +169,14 @@ QImage TShockwaveFlash::RenderToImage(const QSize& size)
 {
     if (size.isEmpty())
         return QImage();
-    if (FPlayer->isLoaded())
-        return FPlayer->renderFrame(size);
+    if (FPlayer->isLoaded()) {
+        QImage picture = FPlayer->renderFrame(size);
+        ForeignPictureDrawn(QRect(QPoint(0, 0), size));
+        return picture;
+    }
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
-    PaintTo(painter, QRect(QPoint(0, 0), size));
+    Draw(painter, QRect(QPoint(0, 0), size));
     return image;
 }
 
@@ -202,7 +219,7 @@ void TShockwaveFlash::TimerTick()
 void TShockwaveFlash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    PaintTo(painter, rect());
+    Draw(painter, rect());
 }
 
 void TShockwaveFlash::MoviePress(const QPointF& pos)
@@ -267,6 +284,9 @@ void TShockwaveFlash::keyPressEvent(QKeyEvent* event)
     const QString text = event->text();
     FPlayer->keyPress(event->key(), text.isEmpty() ? QChar() : text.at(0));
     update();
+    // Esc also belongs to the window around the movie (a dialog's Cancel).
+    if (event->key() == Qt::Key_Escape)
+        event->ignore();
 }
 
 void TShockwaveFlash::keyReleaseEvent(QKeyEvent* event)

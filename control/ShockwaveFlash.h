@@ -94,6 +94,8 @@ protected:
 private:
     void TimerTick();
     void StartClock();
+    void Draw(QPainter& painter, const QRect& target);
+    void ForeignPictureDrawn(const QRect& target);
 
     std::unique_ptr<swf::Player> FPlayer;
     QString FMovie;
