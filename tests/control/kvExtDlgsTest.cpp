@@ -4,7 +4,10 @@
 #include "control/kvExtDlgs.h"
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMediaPlayer>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -278,4 +281,28 @@ TEST_F(OpenMediaDialogTest, DefaultFilterIsEveryPictureFormat)
     EXPECT_TRUE(filters.first().startsWith("All pictures ("));
     for (const char* pattern : { "*.bmp", "*.gif", "*.jpg", "*.png" })
         EXPECT_TRUE(filters.first().contains(QLatin1String(pattern))) << pattern;
+}
+
+TEST_F(OpenMediaDialogTest, VideoThatCannotBePlayedShowsNone)
+{
+    // Upper-case extension: still a video; the content is no video at all.
+    const QString clip = dir.filePath("clip.WMV");
+    qmtest::writeFile(clip, QByteArray(5000, 'x'));
+    TOpenMediaDialog dialog;
+    dialog.show();
+    dialog.DoSelectionChange(clip);
+    ASSERT_NE(dialog.MediaPlayer(), nullptr);
+    EXPECT_EQ(dialog.MediaPlayer()->source(), QUrl::fromLocalFile(clip));
+    EXPECT_EQ(dialog.PictureLabel()->text(), clip);
+    // The media framework finds out in its own time.
+    QElapsedTimer clock;
+    clock.start();
+    while (dialog.PaintPanel()->Caption() != "(None)" && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(dialog.PaintPanel()->Caption(), "(None)");
+    EXPECT_EQ(dialog.PictureLabel()->text(), "");
+    EXPECT_TRUE(dialog.MediaPlayer()->source().isEmpty()) << "the failed video is closed";
+
+    static_cast<QDialog&>(dialog).done(QDialog::Rejected);
+    EXPECT_TRUE(dialog.MediaPlayer()->source().isEmpty());
 }
