@@ -57,9 +57,14 @@ public:
     void advanceFrame();
     std::uint64_t tickCount() const { return tick_; }
 
-    // The movie's own background colour (its SetBackgroundColor), if it set one.
+    // The movie's own background colour, if it set one. Only the first SetBackgroundColor
+    // that runs counts; movies that set another later keep the first.
     std::optional<Rgba> background() const { return background_; }
-    void setBackground(Rgba color) { background_ = color; }
+    void setBackground(Rgba color)
+    {
+        if (!background_)
+            background_ = color;
+    }
     const ColorTransform* buttonColorTransform(std::uint16_t buttonId) const;
 
     // Book-keeping of objects and timelines (limits, weak references from queues).

@@ -98,6 +98,7 @@ FillBrush makeBrush(const FillStyle& fill, const ColorXf& cx, BitmapProvider* bi
         if (stops.back().first < 1.0)
             stops.append({1.0, stops.back().second});
         grad.setStops(stops);
+        grad.setInterpolationMode(QGradient::ComponentInterpolation);
         out.brush = QBrush(grad);
         out.brush.setTransform(toQTransform(g.matrix));
         out.valid = true;

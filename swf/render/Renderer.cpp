@@ -473,15 +473,17 @@ struct Renderer::Impl : BitmapProvider {
         const bool fixedWidth = l.noHScale || l.noVScale;
         if (fixedWidth)
             device = twips / 20.0 * stagePixelScale;
-        if (device < 1.0) {
-            pen.setCosmetic(true);
-            pen.setWidthF(1.0);
-        } else if (fixedWidth) {
-            pen.setCosmetic(true);
-            pen.setWidthF(device);
-        } else {
+        // Lines are stroked as outlines in the shape's space (not as cosmetic pens) so
+        // that aliased drawing puts their pixels where the fills expect them.
+        const double scale = transformScale(toDevice);
+        if (scale <= 0.0 || !std::isfinite(scale))
+            return false;
+        if (device < 1.0)
+            pen.setWidthF(1.0 / scale);
+        else if (fixedWidth)
+            pen.setWidthF(device / scale);
+        else
             pen.setWidthF(twips);
-        }
         return true;
     }
 
@@ -558,7 +560,14 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
     Target t;
     t.painter = &painter;
     t.rect = QRect(0, 0, dev->width(), dev->height());
-    d->drawNode(t, root, stageToDevice * base, ColorXf{}, 0);
+    QTransform toDevice = stageToDevice * base;
+    if (!antialias) {
+        // Aliased drawing fills a pixel whose centre lies on a left or top edge and not
+        // one on a right or bottom edge; Qt decides ties the other way round. A shift
+        // smaller than a twip moves the ties without moving anything else.
+        toDevice *= QTransform::fromTranslate(-1.0 / 64, -1.0 / 64);
+    }
+    d->drawNode(t, root, toDevice, ColorXf{}, 0);
     painter.restore();
 }
 

@@ -315,13 +315,16 @@ TEST(DictionaryTest, FirstDefinitionWinsAndExtrasAreCollected)
     EXPECT_EQ(dict.buttonColorTransforms.at(5).redAdd, 9);
 }
 
-TEST(BackgroundTest, SetBackgroundColorTakesEffectWhenItsFrameRuns)
+TEST(BackgroundTest, OnlyTheFirstBackgroundColourThatRunsCounts)
 {
-    const Movie m = movie(2, {tag(SetBackgroundColor{Rgba{1, 2, 3, 255}}), showFrame(),
+    const Movie m = movie(3, {showFrame(), tag(SetBackgroundColor{Rgba{1, 2, 3, 255}}),
+                              tag(SetBackgroundColor{Rgba{5, 5, 5, 255}}), showFrame(),
                               tag(SetBackgroundColor{Rgba{9, 9, 9, 255}}), showFrame()});
     MovieStage stage(m);
     stage.start();
+    EXPECT_FALSE(stage.background().has_value());
+    stage.advanceFrame();
     EXPECT_EQ(stage.background()->r, 1);
     stage.advanceFrame();
-    EXPECT_EQ(stage.background()->r, 9);
+    EXPECT_EQ(stage.background()->r, 1);
 }
