@@ -1,6 +1,7 @@
 // The toolbar window driven offscreen: its menus, hints and buttons, where it stands, what
 // it plays from dialogs, drops, the command line and folders, and the commands that open
 // other windows. The player is a recording hook here.
+#include "app/Startup.h"
 #include "app/SwfFiles.h"
 #include "app/UnitMain.h"
 #include "control/ImgList.h"
@@ -21,6 +22,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -647,4 +651,52 @@ TEST_F(ToolbarTest, MinimizedMinimizesTheToolbar)
     w.show();
     w.HideMe1->trigger();
     EXPECT_TRUE(w.isMinimized());
+}
+
+// ---- The toolbar as the program's main window ----
+
+namespace {
+
+int runProgram(const QString& lockPath)
+{
+    StartupOptions options;
+    options.lockPath = lockPath;
+    int argc = 1;
+    char name[] = "quillmoor";
+    char* argv[] = { name, nullptr };
+    return RunProgram(argc, argv, options);
+}
+
+} // namespace
+
+TEST_F(ToolbarTest, TheEntryShowsTheToolbarAndItsCloseEndsTheRun)
+{
+    qmtest::writeFile(configPath, "[App]\nFlag=1\n");
+    bool shown = false;
+    QPoint shownAt;
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(FrmMain, nullptr);
+        shown = FrmMain->isVisible();
+        shownAt = FrmMain->pos();
+        FrmMain->move(123, 45);
+        FrmMain->Close1->trigger();
+    });
+    EXPECT_EQ(runProgram(dir.filePath("instance.lock")), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(shownAt, DefaultToolbarPosition(QGuiApplication::primaryScreen()->geometry(), 100));
+    EXPECT_EQ(FrmMain, nullptr) << "the toolbar goes with the run";
+    EXPECT_EQ(ReadConfig("App", "Left"), "123");
+    EXPECT_EQ(ReadConfig("App", "Top"), "45");
+    EXPECT_TRUE(prompts.messages.empty());
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+}
+
+TEST_F(ToolbarTest, ToolbarThatCannotBeMadeIsAFailedStart)
+{
+    qmtest::writeFile(configPath, "[App]\nFlag=1\n[Finished]\nNumber=five\n");
+    EXPECT_EQ(runProgram(dir.filePath("instance.lock")), 1);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, FailedStartMessage());
+    EXPECT_EQ(shell.opened, QStringList { PlayerHelpAddress() });
+    EXPECT_EQ(ReadConfig("App", "Left"), "") << "a toolbar never made stores no place";
 }
