@@ -170,11 +170,12 @@ void Timeline::applyFrameToState(int frame, std::map<std::uint16_t, Placement>& 
         const Tag& tag = tags_[i];
         if (const auto* place = std::get_if<PlaceObject>(&tag.body)) {
             auto it = state.find(place->depth);
-            if (place->move) {
+            if (place->move && it != state.end()) {
+                applyPlaceObject(it->second, *place, false);
+            } else if (place->move && !place->characterId) {
                 // Moving an empty depth does nothing.
-                if (it != state.end())
-                    applyPlaceObject(it->second, *place, false);
             } else if (place->characterId) {
+                // A new placement; a "replace" of an empty depth places its character too.
                 Placement& p = state[place->depth];
                 applyPlaceObject(p, *place, true);
                 p.placeTag = i;

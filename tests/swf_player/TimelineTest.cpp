@@ -328,3 +328,16 @@ TEST(BackgroundTest, OnlyTheFirstBackgroundColourThatRunsCounts)
     stage.advanceFrame();
     EXPECT_EQ(stage.background()->r, 1);
 }
+
+TEST(DisplayListTest, MovesOfEmptyDepthsAndReplacesThatPlace)
+{
+    PlaceObject replace;
+    replace.version = 2;
+    replace.depth = 4;
+    replace.move = true;
+    replace.characterId = 1;
+    const Movie m = movie(1, {shape(1), move(3, 10, 10), placeTag(replace), showFrame()});
+    MovieStage stage(m);
+    stage.start();
+    EXPECT_EQ(depths(stage.root()), (std::vector<std::uint16_t>{4}));
+}
