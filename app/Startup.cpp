@@ -2,14 +2,13 @@
 
 #include "app/Automation.h"
 #include "app/DllUnit.h"
+#include "app/UnitMain.h"
 #include "shared/Prompts.h"
 #include "shared/Share.h"
 
 #include <QDir>
 #include <QFile>
 #include <QIcon>
-#include <QLabel>
-#include <QMainWindow>
 #include <QMetaObject>
 #include <QThread>
 #include <QUrl>
@@ -150,14 +149,10 @@ QString FailedStartMessage()
 
 // ---- Main window ----
 
-std::unique_ptr<QWidget> CreatePlainMainWindow()
+std::unique_ptr<QWidget> CreateMainToolbar()
 {
-    auto window = std::make_unique<QMainWindow>();
-    window->setWindowTitle(AppTitle());
-    auto* label = new QLabel(QStringLiteral("Quillmoor's toolbar is not built yet; it arrives in a later version."));
-    label->setMargin(24);
-    window->setCentralWidget(label);
-    return window;
+    QApplication::setQuitOnLastWindowClosed(false);
+    return std::make_unique<TFrmMain>();
 }
 
 // ---- The run ----
@@ -193,7 +188,7 @@ int RunProgram(int& argc, char** argv, const StartupOptions& options)
     ensureApplication();
     std::unique_ptr<QWidget> mainWindow;
     try {
-        mainWindow = options.createMainWindow ? options.createMainWindow() : CreatePlainMainWindow();
+        mainWindow = options.createMainWindow ? options.createMainWindow() : CreateMainToolbar();
     } catch (...) {
         mainWindow.reset();
     }

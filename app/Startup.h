@@ -59,13 +59,14 @@ QString PlayerHelpAddress();
 QString FirstRunNotice();
 QString FailedStartMessage();
 
-// The main window until the toolbar exists: a plain window that says so.
-std::unique_ptr<QWidget> CreatePlainMainWindow();
+// The program's main window: the toolbar. The run ends by the toolbar's Close command, not
+// when its last window closes (the toolbar hides while the player is open).
+std::unique_ptr<QWidget> CreateMainToolbar();
 
 struct StartupOptions {
     // The single-instance lock file; empty: SingleInstance::DefaultLockPath().
     QString lockPath;
-    // Creates the main window; empty: CreatePlainMainWindow(). An exception from it is a
+    // Creates the main window; empty: CreateMainToolbar(). An exception from it is a
     // failed start.
     std::function<std::unique_ptr<QWidget>()> createMainWindow;
 };

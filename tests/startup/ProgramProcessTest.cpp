@@ -16,7 +16,7 @@
 
 namespace {
 
-const QByteArray kMainWindowShown("quillmoor: window shown QMainWindow \"Quillmoor\"");
+const QByteArray kMainWindowShown("quillmoor: window shown TFrmMain \"Quillmoor\"");
 constexpr int kWaitMs = 30000;
 
 class ProgramInstall {

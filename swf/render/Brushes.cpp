@@ -1,0 +1,144 @@
+#include "swf/render/Brushes.h"
+
+#include "swf/render/Renderer.h"
+
+#include <QLinearGradient>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::render {
+namespace {
+
+// Half the side of the square every gradient is defined on, in twips.
+constexpr double gradientHalf = 16384.0;
+
+double toLinear(double c)
+{
+    c /= 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+int fromLinear(double c)
+{
+    c = c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1.0 / 2.4) - 0.055;
+    return std::clamp(static_cast<int>(std::lround(c * 255.0)), 0, 255);
+}
+
+QColor mixLinear(const QColor& a, const QColor& b, double t)
+{
+    auto ch = [t](int x, int y) { return fromLinear(toLinear(x) + (toLinear(y) - toLinear(x)) * t); };
+    return QColor(ch(a.red(), b.red()), ch(a.green(), b.green()), ch(a.blue(), b.blue()),
+                  std::clamp(static_cast<int>(std::lround(a.alpha() + (b.alpha() - a.alpha()) * t)), 0, 255));
+}
+
+} // namespace
+
+QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
+{
+    QGradientStops stops;
+    stops.reserve(static_cast<qsizetype>(g.records.size()));
+    double last = 0.0;
+    for (const GradientRecord& r : g.records) {
+        // Ratios must not go back; a record out of order is drawn at the last position.
+        const double pos = std::max(last, r.ratio / 255.0);
+        stops.append({pos, cx.color(r.color)});
+        last = pos;
+    }
+    if (g.interpolation == InterpolationMode::Linear && stops.size() > 1) {
+        // Qt mixes in sRGB; approximate linear-RGB mixing with stops in between.
+        QGradientStops fine;
+        constexpr int steps = 8;
+        for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
+            const auto& a = stops[i];
+            const auto& b = stops[i + 1];
+            for (int s = 0; s < steps; ++s) {
+                const double t = static_cast<double>(s) / steps;
+                fine.append({a.first + (b.first - a.first) * t, mixLinear(a.second, b.second, t)});
+            }
+        }
+        fine.append(stops.back());
+        stops = fine;
+    }
+    return stops;
+}
+
+FillBrush makeBrush(const FillStyle& fill, const ColorXf& cx, BitmapProvider* bitmaps)
+{
+    FillBrush out;
+    if (fill.type == FillType::Solid) {
+        out.brush = QBrush(cx.color(fill.color));
+        out.valid = true;
+        return out;
+    }
+    if (isGradientFill(fill.type)) {
+        const Gradient& g = fill.gradient;
+        if (g.records.empty())
+            return out;
+        QGradientStops stops = gradientStops(g, cx);
+        QGradient grad;
+        if (fill.type == FillType::LinearGradient) {
+            grad = QLinearGradient(-gradientHalf, 0.0, gradientHalf, 0.0);
+        } else {
+            double focal = 0.0;
+            if (fill.type == FillType::FocalRadialGradient)
+                focal = std::clamp(g.focalPoint.toDouble(), -0.98, 0.98) * gradientHalf;
+            grad = QRadialGradient(QPointF(0, 0), gradientHalf, QPointF(focal, 0));
+        }
+        switch (g.spread) {
+        case SpreadMode::Reflect: grad.setSpread(QGradient::ReflectSpread); break;
+        case SpreadMode::Repeat: grad.setSpread(QGradient::RepeatSpread); break;
+        default: grad.setSpread(QGradient::PadSpread); break;
+        }
+        if (stops.size() == 1)
+            stops.append({1.0, stops.front().second});
+        if (stops.front().first > 0.0)
+            stops.prepend({0.0, stops.front().second});
+        if (stops.back().first < 1.0)
+            stops.append({1.0, stops.back().second});
+        grad.setStops(stops);
+        grad.setInterpolationMode(QGradient::ComponentInterpolation);
+        out.brush = QBrush(grad);
+        out.brush.setTransform(toQTransform(g.matrix));
+        out.valid = true;
+        return out;
+    }
+    if (isBitmapFill(fill.type)) {
+        const QImage* image = bitmaps ? bitmaps->bitmap(fill.bitmapId) : nullptr;
+        if (!image || image->isNull())
+            return out;
+        out.bitmap = true;
+        out.smooth = fill.type == FillType::RepeatingBitmap || fill.type == FillType::ClippedBitmap;
+        out.brush = QBrush(cx.isIdentity() ? *image : transformImage(*image, cx));
+        out.brush.setTransform(toQTransform(fill.bitmapMatrix));
+        out.valid = true;
+        return out;
+    }
+    return out;
+}
+
+QImage transformImage(const QImage& image, const ColorXf& cx)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = out.width(), h = out.height();
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = line[x];
+            const int a = qAlpha(p);
+            int r = 0, g = 0, b = 0;
+            if (a > 0) { // unpremultiply, transform, premultiply
+                r = qRed(p) * 255 / a;
+                g = qGreen(p) * 255 / a;
+                b = qBlue(p) * 255 / a;
+            }
+            const int na = cx.channel(3, a);
+            const int nr = cx.channel(0, r), ng = cx.channel(1, g), nb = cx.channel(2, b);
+            line[x] = qRgba(nr * na / 255, ng * na / 255, nb * na / 255, na);
+        }
+    }
+    return out;
+}
+
+} // namespace swf::render

@@ -1,0 +1,214 @@
+#include "swf/render/Filters.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace swf::render {
+namespace {
+
+int clampPasses(int passes) { return std::clamp(passes, 1, maxBlurPasses); }
+
+double clampBlur(double v, double scale)
+{
+    if (!std::isfinite(v) || v <= 0)
+        return 0;
+    return std::min(v, maxBlurPixels) * std::clamp(scale, 0.0, 16.0);
+}
+
+// Half the box width; Flash blurs with a box of `blur` pixels, so a radius of half that.
+int radiusOf(double blur) { return std::max(0, static_cast<int>(std::floor(blur / 2.0))); }
+
+void blurLine(std::uint8_t* data, int count, std::ptrdiff_t stride, int radius, std::vector<std::uint32_t>& tmp)
+{
+    // Sliding window over the four channels, zero outside the picture.
+    if (radius <= 0 || count <= 0)
+        return;
+    tmp.resize(static_cast<std::size_t>(count) * 4);
+    const int window = 2 * radius + 1;
+    std::uint32_t sum[4] = {0, 0, 0, 0};
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < 4; ++c)
+            tmp[std::size_t(i) * 4 + c] = data[std::ptrdiff_t(i) * stride + c];
+    for (int i = 0; i < std::min(radius, count); ++i)
+        for (int c = 0; c < 4; ++c)
+            sum[c] += tmp[std::size_t(i) * 4 + c];
+    for (int i = 0; i < count; ++i) {
+        const int add = i + radius;
+        const int drop = i - radius - 1;
+        for (int c = 0; c < 4; ++c) {
+            if (add < count)
+                sum[c] += tmp[std::size_t(add) * 4 + c];
+            if (drop >= 0)
+                sum[c] -= tmp[std::size_t(drop) * 4 + c];
+            data[std::ptrdiff_t(i) * stride + c] = static_cast<std::uint8_t>(sum[c] / window);
+        }
+    }
+}
+
+QPointF offsetOf(Fixed16 angle, Fixed16 distance, double scale)
+{
+    const double d = std::clamp(distance.toDouble(), -2000.0, 2000.0) * scale;
+    const double a = angle.toDouble();
+    return QPointF(std::cos(a) * d, std::sin(a) * d);
+}
+
+// The picture's alpha, coloured, blurred, strengthened and moved: the shadow or glow.
+QImage shadowOf(const QImage& src, const Rgba& color, double blurX, double blurY, int passes, double strength,
+                bool inner, QPointF offset)
+{
+    QImage shadow(src.size(), QImage::Format_ARGB32_Premultiplied);
+    shadow.fill(Qt::transparent);
+    {
+        // Alpha of the source (inner: of the space around it).
+        QImage alpha = src.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (inner) {
+            for (int y = 0; y < alpha.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(alpha.scanLine(y));
+                for (int x = 0; x < alpha.width(); ++x) {
+                    const int a = 255 - qAlpha(line[x]);
+                    line[x] = qRgba(a, a, a, a);
+                }
+            }
+        }
+        QPainter p(&shadow);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(offset, alpha);
+        if (inner) {
+            // Outside the picture counts as empty space, which casts an inner shadow too.
+            const QRectF moved = QRectF(alpha.rect()).translated(offset);
+            QPainterPath outside;
+            outside.addRect(QRectF(shadow.rect()).adjusted(-1, -1, 1, 1));
+            QPainterPath inside;
+            inside.addRect(moved);
+            p.fillPath(outside.subtracted(inside), Qt::white);
+        }
+    }
+    boxBlur(shadow, blurX, blurY, passes);
+    const double k = std::clamp(strength, 0.0, 255.0);
+    for (int y = 0; y < shadow.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shadow.scanLine(y));
+        for (int x = 0; x < shadow.width(); ++x) {
+            const int a = std::min(255, static_cast<int>(qAlpha(line[x]) * k));
+            const int fa = a * color.a / 255;
+            line[x] = qRgba(color.r * fa / 255, color.g * fa / 255, color.b * fa / 255, fa);
+        }
+    }
+    return shadow;
+}
+
+void applyShadow(QImage& image, const Rgba& color, double blurX, double blurY, int passes, double strength, bool inner,
+                 bool knockout, bool compositeSource, QPointF offset)
+{
+    QImage shadow = shadowOf(image, color, blurX, blurY, passes, strength, inner, offset);
+    QPainter p(&shadow);
+    if (inner) {
+        // Keep the shadow only over the object, then put it on top of the object.
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, image);
+        if (!knockout && compositeSource) {
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+            p.drawImage(0, 0, image);
+        }
+    } else if (knockout) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        p.drawImage(0, 0, image);
+    } else if (compositeSource) {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawImage(0, 0, image);
+    }
+    p.end();
+    image = shadow;
+}
+
+void applyColorMatrix(QImage& image, const float (&m)[20])
+{
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb px = line[x];
+            const int a = qAlpha(px);
+            double c[4] = {0, 0, 0, static_cast<double>(a)};
+            if (a > 0) {
+                c[0] = qRed(px) * 255.0 / a;
+                c[1] = qGreen(px) * 255.0 / a;
+                c[2] = qBlue(px) * 255.0 / a;
+            }
+            int o[4];
+            for (int r = 0; r < 4; ++r) {
+                const double v = m[r * 5] * c[0] + m[r * 5 + 1] * c[1] + m[r * 5 + 2] * c[2] + m[r * 5 + 3] * c[3] + m[r * 5 + 4];
+                o[r] = std::clamp(static_cast<int>(std::lround(v)), 0, 255);
+            }
+            line[x] = qRgba(o[0] * o[3] / 255, o[1] * o[3] / 255, o[2] * o[3] / 255, o[3]);
+        }
+    }
+}
+
+} // namespace
+
+void boxBlur(QImage& image, double blurX, double blurY, int passes)
+{
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int rx = radiusOf(blurX), ry = radiusOf(blurY);
+    if (rx == 0 && ry == 0)
+        return;
+    const int w = image.width(), h = image.height();
+    const std::ptrdiff_t bpl = image.bytesPerLine();
+    std::uint8_t* bits = image.bits();
+    std::vector<std::uint32_t> tmp;
+    for (int pass = 0; pass < clampPasses(passes); ++pass) {
+        if (rx > 0)
+            for (int y = 0; y < h; ++y)
+                blurLine(bits + bpl * y, w, 4, rx, tmp);
+        if (ry > 0)
+            for (int x = 0; x < w; ++x)
+                blurLine(bits + std::ptrdiff_t(x) * 4, h, bpl, ry, tmp);
+    }
+}
+
+QMargins filterMargins(const std::vector<Filter>& filters, double scale)
+{
+    double left = 0, top = 0, right = 0, bottom = 0;
+    auto grow = [&](Fixed16 bx, Fixed16 by, int passes, QPointF offset) {
+        const double ex = radiusOf(clampBlur(bx.toDouble(), scale)) * clampPasses(passes);
+        const double ey = radiusOf(clampBlur(by.toDouble(), scale)) * clampPasses(passes);
+        left += ex + std::max(0.0, -offset.x());
+        right += ex + std::max(0.0, offset.x());
+        top += ey + std::max(0.0, -offset.y());
+        bottom += ey + std::max(0.0, offset.y());
+    };
+    for (const Filter& f : filters) {
+        if (const auto* b = std::get_if<BlurFilter>(&f))
+            grow(b->blurX, b->blurY, b->passes, {});
+        else if (const auto* s = std::get_if<DropShadowFilter>(&f))
+            grow(s->blurX, s->blurY, s->passes, s->inner ? QPointF() : offsetOf(s->angle, s->distance, scale));
+        else if (const auto* g = std::get_if<GlowFilter>(&f))
+            grow(g->blurX, g->blurY, g->passes, {});
+    }
+    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, 4096.0))) + 1; };
+    return QMargins(px(left), px(top), px(right), px(bottom));
+}
+
+void applyFilters(QImage& image, const std::vector<Filter>& filters, double scale)
+{
+    for (const Filter& f : filters) {
+        if (const auto* b = std::get_if<BlurFilter>(&f)) {
+            boxBlur(image, clampBlur(b->blurX.toDouble(), scale), clampBlur(b->blurY.toDouble(), scale), b->passes);
+        } else if (const auto* s = std::get_if<DropShadowFilter>(&f)) {
+            applyShadow(image, s->color, clampBlur(s->blurX.toDouble(), scale), clampBlur(s->blurY.toDouble(), scale),
+                        s->passes, s->strength.toDouble(), s->inner, s->knockout, s->compositeSource,
+                        offsetOf(s->angle, s->distance, scale));
+        } else if (const auto* g = std::get_if<GlowFilter>(&f)) {
+            applyShadow(image, g->color, clampBlur(g->blurX.toDouble(), scale), clampBlur(g->blurY.toDouble(), scale),
+                        g->passes, g->strength.toDouble(), g->inner, g->knockout, g->compositeSource, QPointF());
+        } else if (const auto* c = std::get_if<ColorMatrixFilter>(&f)) {
+            applyColorMatrix(image, c->matrix);
+        }
+    }
+}
+
+} // namespace swf::render

@@ -1,0 +1,593 @@
+#include "swf/render/Renderer.h"
+
+#include "swf/render/BitmapDecoder.h"
+#include "swf/render/Brushes.h"
+#include "swf/render/ColorTransform.h"
+#include "swf/render/Filters.h"
+#include "swf/render/ShapeGeometry.h"
+#include "swf/render/TextRender.h"
+
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+#include <list>
+#include <map>
+#include <unordered_map>
+
+namespace swf::render {
+
+QTransform toQTransform(const Matrix& m)
+{
+    return QTransform(m.scaleX.toDouble(), m.rotateSkew0.toDouble(), m.rotateSkew1.toDouble(), m.scaleY.toDouble(),
+                      m.translateX.value, m.translateY.value);
+}
+
+namespace {
+
+// Sprites inside sprites deeper than this are not drawn (the tree comes from the movie).
+constexpr int maxNestingDepth = 64;
+// Morph shapes kept at different ratios at once.
+constexpr std::size_t maxMorphEntries = 256;
+
+// Where drawing goes: the caller's painter or an off-screen layer. Device coordinates are
+// those of the caller's painter; a layer covers `rect` of them.
+struct Target {
+    QPainter* painter = nullptr;
+    QRect rect;
+
+    QTransform toLocal(const QTransform& toDevice) const
+    {
+        return toDevice * QTransform::fromTranslate(-rect.x(), -rect.y());
+    }
+};
+
+// An off-screen picture of part of the device, cleared to transparent.
+struct Layer {
+    QImage image;
+    QPainter painter;
+    Target target;
+
+    Layer(const QRect& rect, bool antialias)
+        : image(rect.size(), QImage::Format_ARGB32_Premultiplied)
+    {
+        image.fill(Qt::transparent);
+        painter.begin(&image);
+        painter.setRenderHint(QPainter::Antialiasing, antialias);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+        target.painter = &painter;
+        target.rect = rect;
+    }
+};
+
+double transformScale(const QTransform& m)
+{
+    return std::sqrt(std::abs(m.determinant()));
+}
+
+Qt::PenCapStyle toQt(CapStyle c)
+{
+    switch (c) {
+    case CapStyle::None: return Qt::FlatCap;
+    case CapStyle::Square: return Qt::SquareCap;
+    default: return Qt::RoundCap;
+    }
+}
+
+Qt::PenJoinStyle toQt(JoinStyle j)
+{
+    switch (j) {
+    case JoinStyle::Bevel: return Qt::BevelJoin;
+    case JoinStyle::Miter: return Qt::MiterJoin;
+    default: return Qt::RoundJoin;
+    }
+}
+
+} // namespace
+
+struct Renderer::Impl : BitmapProvider {
+    explicit Impl(const CharacterLibrary& l)
+        : lib(l)
+        , text(l)
+    {
+    }
+
+    const CharacterLibrary& lib;
+    bool antialias = true;
+    bool maskMode = false; // drawing the shape of a mask: every fill is opaque
+    double stagePixelScale = 1.0; // device pixels per stage pixel
+
+    std::unordered_map<const TagBody*, std::unique_ptr<ShapeGeometry>> shapes;
+    using MorphKey = std::pair<const TagBody*, std::uint16_t>;
+    std::list<MorphKey> morphOrder; // most recently used first
+    std::map<MorphKey, std::pair<std::unique_ptr<ShapeGeometry>, std::list<MorphKey>::iterator>> morphs;
+
+    BitmapCache bitmaps;
+    TextRender text;
+
+    const QImage* bitmap(std::uint16_t id) override
+    {
+        if (const QImage* cached = bitmaps.find(id))
+            return cached->isNull() ? nullptr : cached;
+        const TagBody* body = lib.find(id);
+        QImage image;
+        if (!body)
+            return nullptr;
+        if (const auto* j = std::get_if<DefineBitsJpeg>(body))
+            image = decodeJpegBitmap(*j, lib.jpegTables);
+        else if (const auto* l = std::get_if<DefineBitsLossless>(body))
+            image = decodeLosslessBitmap(*l);
+        else
+            return nullptr;
+        const QImage* stored = bitmaps.insert(id, std::move(image));
+        return stored->isNull() ? nullptr : stored;
+    }
+
+    static bool isBitmapTag(const TagBody* body)
+    {
+        return body && (std::holds_alternative<DefineBitsJpeg>(*body) || std::holds_alternative<DefineBitsLossless>(*body));
+    }
+
+    // A bitmap placed by itself covers its pixels at 20 twips each.
+    QRectF bitmapBounds(const DisplayNode& node)
+    {
+        if (const auto* l = std::get_if<DefineBitsLossless>(node.character))
+            return QRectF(0, 0, l->width * 20.0, l->height * 20.0);
+        if (const QImage* img = bitmap(node.characterId))
+            return QRectF(0, 0, img->width() * 20.0, img->height() * 20.0);
+        return {};
+    }
+
+    const ShapeGeometry* shapeOf(const DisplayNode& node)
+    {
+        const TagBody* body = node.character;
+        if (!body)
+            return nullptr;
+        if (const auto* s = std::get_if<DefineShape>(body)) {
+            auto& slot = shapes[body];
+            if (!slot)
+                slot = std::make_unique<ShapeGeometry>(buildShape(s->styles, s->shape, s->usesFillWindingRule));
+            return slot.get();
+        }
+        if (const auto* m = std::get_if<DefineMorphShape>(body)) {
+            const MorphKey key{body, node.ratio};
+            const auto it = morphs.find(key);
+            if (it != morphs.end()) {
+                morphOrder.splice(morphOrder.begin(), morphOrder, it->second.second);
+                return it->second.first.get();
+            }
+            auto geo = std::make_unique<ShapeGeometry>(buildMorph(*m, node.ratio / 65535.0));
+            morphOrder.push_front(key);
+            const ShapeGeometry* result = geo.get();
+            morphs.emplace(key, std::make_pair(std::move(geo), morphOrder.begin()));
+            while (morphs.size() > maxMorphEntries) {
+                morphs.erase(morphOrder.back());
+                morphOrder.pop_back();
+            }
+            return result;
+        }
+        return nullptr;
+    }
+
+    // ---- bounds --------------------------------------------------------------------
+
+    QRectF localBounds(const DisplayNode& node, int level)
+    {
+        QRectF r;
+        if (level > maxNestingDepth)
+            return r;
+        if (const TagBody* body = node.character) {
+            if (const auto* s = std::get_if<DefineShape>(body)) {
+                r = rectOf(s->bounds);
+            } else if (const auto* m = std::get_if<DefineMorphShape>(body)) {
+                r = rectOf(m->startBounds).united(rectOf(m->endBounds));
+            } else if (const auto* t = std::get_if<DefineText>(body)) {
+                r = toQTransform(t->matrix).mapRect(rectOf(t->bounds));
+            } else if (const auto* e = std::get_if<DefineEditText>(body)) {
+                r = rectOf(e->bounds);
+            } else if (isBitmapTag(body)) {
+                r = bitmapBounds(node);
+            }
+        }
+        for (const DisplayNode& c : node.children) {
+            const QRectF cb = localBounds(c, level + 1);
+            if (!cb.isEmpty())
+                r = r.united(toQTransform(c.matrix).mapRect(cb));
+        }
+        return r;
+    }
+
+    static QRectF rectOf(const Rect& r)
+    {
+        return QRectF(QPointF(r.xMin.value, r.yMin.value), QPointF(r.xMax.value, r.yMax.value)).normalized();
+    }
+
+    static QRect deviceRect(const QRectF& local, const QTransform& toDevice, const QRect& within, int margin = 2)
+    {
+        if (local.isEmpty())
+            return {};
+        const QRectF d = toDevice.mapRect(local);
+        if (!std::isfinite(d.left()) || !std::isfinite(d.right()) || !std::isfinite(d.top()) || !std::isfinite(d.bottom()))
+            return {};
+        const QRectF clipped = d.adjusted(-margin, -margin, margin, margin).intersected(QRectF(within));
+        return clipped.toAlignedRect().intersected(within);
+    }
+
+    // ---- drawing -------------------------------------------------------------------
+
+    void drawChildren(Target& t, const std::vector<DisplayNode>& children, std::size_t begin, std::size_t end,
+                      const QTransform& toDevice, const ColorXf& cx, int level)
+    {
+        for (std::size_t i = begin; i < end; ++i) {
+            const DisplayNode& c = children[i];
+            if (c.clipDepth > 0 && !maskMode) {
+                std::size_t j = i + 1;
+                while (j < end && children[j].depth <= c.clipDepth)
+                    ++j;
+                drawMasked(t, c, children, i + 1, j, toDevice, cx, level);
+                i = j - 1;
+                continue;
+            }
+            drawNode(t, c, toDevice, cx, level);
+        }
+    }
+
+    void drawMasked(Target& t, const DisplayNode& mask, const std::vector<DisplayNode>& siblings, std::size_t begin,
+                    std::size_t end, const QTransform& toDevice, const ColorXf& cx, int level)
+    {
+        if (begin >= end)
+            return;
+        const QTransform maskToDevice = toQTransform(mask.matrix) * toDevice;
+        const QRect rect = deviceRect(localBounds(mask, level + 1), maskToDevice, t.rect);
+        if (rect.isEmpty())
+            return;
+        Layer content(rect, antialias);
+        drawChildren(content.target, siblings, begin, end, toDevice, cx, level);
+        Layer shape(rect, antialias);
+        const bool wasMask = maskMode;
+        maskMode = true;
+        drawNode(shape.target, mask, toDevice, cx, level, true);
+        maskMode = wasMask;
+        shape.painter.end();
+        content.painter.resetTransform();
+        content.painter.setOpacity(1.0);
+        content.painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        content.painter.drawImage(0, 0, shape.image);
+        content.painter.end();
+        composite(t, rect, content.image, QPainter::CompositionMode_SourceOver, 1.0);
+    }
+
+    static void composite(Target& t, const QRect& rect, const QImage& image, QPainter::CompositionMode mode, double opacity)
+    {
+        QPainter& p = *t.painter;
+        p.save();
+        p.resetTransform();
+        p.setOpacity(opacity);
+        p.setCompositionMode(mode);
+        p.drawImage(rect.topLeft() - t.rect.topLeft(), image);
+        p.restore();
+    }
+
+    void drawNode(Target& t, const DisplayNode& node, const QTransform& parentToDevice, const ColorXf& parentCx,
+                  int level, bool ignoreVisibility = false)
+    {
+        if ((!node.visible && !ignoreVisibility) || level > maxNestingDepth)
+            return;
+        const QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
+        const ColorXf cx = maskMode ? parentCx : parentCx.then(ColorXf::from(node.colorTransform));
+        if (!maskMode && cx.mult[3] <= 0.0f && cx.add[3] <= 0.0f)
+            return; // fully transparent
+
+        const BlendMode blend = node.blendMode;
+        const bool filtered = !maskMode && hasDrawnFilter(node.filters);
+        const bool layered = !maskMode && (blend >= BlendMode::Layer || filtered);
+        if (!layered) {
+            drawContent(t, node, toDevice, cx, level);
+            return;
+        }
+        const QMargins margins = filtered ? filterMargins(node.filters, stagePixelScale) : QMargins();
+        // The layer reaches beyond the target by the filter margins, so that blurs near
+        // the edge see what lies just outside.
+        const QRect within = t.rect.marginsAdded(margins);
+        const QRect rect = deviceRect(localBounds(node, level), toDevice, within, 2).marginsAdded(margins).intersected(within);
+        if (rect.isEmpty() || !rect.intersects(t.rect))
+            return;
+        // The group is drawn opaque and faded as a whole.
+        ColorXf inner = cx;
+        const double opacity = std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0);
+        inner.mult[3] = 1.0f;
+        Layer layer(rect, antialias);
+        drawContent(layer.target, node, toDevice, inner, level);
+        layer.painter.end();
+        if (filtered)
+            applyFilters(layer.image, node.filters, stagePixelScale);
+        compositeBlend(t, rect, layer.image, blend, opacity);
+    }
+
+    static bool hasDrawnFilter(const std::vector<Filter>& filters)
+    {
+        for (const Filter& f : filters)
+            if (std::holds_alternative<BlurFilter>(f) || std::holds_alternative<DropShadowFilter>(f) ||
+                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f))
+                return true;
+        return false;
+    }
+
+    void compositeBlend(Target& t, const QRect& rect, QImage& image, BlendMode blend, double opacity)
+    {
+        using CM = QPainter::CompositionMode;
+        CM mode = CM::CompositionMode_SourceOver;
+        switch (blend) {
+        case BlendMode::Multiply: mode = CM::CompositionMode_Multiply; break;
+        case BlendMode::Screen: mode = CM::CompositionMode_Screen; break;
+        case BlendMode::Lighten: mode = CM::CompositionMode_Lighten; break;
+        case BlendMode::Darken: mode = CM::CompositionMode_Darken; break;
+        case BlendMode::Difference: mode = CM::CompositionMode_Difference; break;
+        case BlendMode::Add: mode = CM::CompositionMode_Plus; break;
+        case BlendMode::Overlay: mode = CM::CompositionMode_Overlay; break;
+        case BlendMode::HardLight: mode = CM::CompositionMode_HardLight; break;
+        case BlendMode::Alpha: mode = CM::CompositionMode_DestinationIn; break;
+        case BlendMode::Erase: mode = CM::CompositionMode_DestinationOut; break;
+        case BlendMode::Invert: {
+            // Difference with white where the object covers: 255 − background.
+            QPainter ip(&image);
+            ip.setCompositionMode(CM::CompositionMode_SourceIn);
+            ip.fillRect(image.rect(), Qt::white);
+            ip.end();
+            mode = CM::CompositionMode_Difference;
+            break;
+        }
+        case BlendMode::Subtract:
+            if (subtractInto(t, rect, image, opacity))
+                return;
+            mode = CM::CompositionMode_Difference;
+            break;
+        default: break;
+        }
+        composite(t, rect, image, mode, opacity);
+    }
+
+    // background − object, clamped; only where the target is a picture we can read.
+    static bool subtractInto(Target& t, const QRect& rect, const QImage& image, double opacity)
+    {
+        QPaintDevice* dev = t.painter->device();
+        if (!dev || dev->devType() != QInternal::Image)
+            return false;
+        auto* dst = static_cast<QImage*>(dev);
+        if (dst->format() != QImage::Format_ARGB32_Premultiplied && dst->format() != QImage::Format_RGB32)
+            return false;
+        const QRect onDst = rect.translated(-t.rect.topLeft()).intersected(dst->rect());
+        const int ox = rect.x() - t.rect.x(), oy = rect.y() - t.rect.y();
+        const int k = std::clamp(static_cast<int>(opacity * 256), 0, 256);
+        for (int y = onDst.top(); y <= onDst.bottom(); ++y) {
+            auto* d = reinterpret_cast<QRgb*>(dst->scanLine(y));
+            const auto* s = reinterpret_cast<const QRgb*>(image.constScanLine(y - oy));
+            for (int x = onDst.left(); x <= onDst.right(); ++x) {
+                const QRgb sp = s[x - ox];
+                const QRgb dp = d[x];
+                d[x] = qRgba(std::max(0, qRed(dp) - qRed(sp) * k / 256), std::max(0, qGreen(dp) - qGreen(sp) * k / 256),
+                             std::max(0, qBlue(dp) - qBlue(sp) * k / 256), qAlpha(dp));
+            }
+        }
+        return true;
+    }
+
+    void drawContent(Target& t, const DisplayNode& node, const QTransform& toDevice, const ColorXf& cx, int level)
+    {
+        if (const TagBody* body = node.character) {
+            if (std::holds_alternative<DefineShape>(*body) || std::holds_alternative<DefineMorphShape>(*body)) {
+                if (const ShapeGeometry* g = shapeOf(node))
+                    drawGeometry(t, *g, toDevice, cx);
+            } else if (const auto* st = std::get_if<DefineText>(body)) {
+                text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode);
+            } else if (const auto* et = std::get_if<DefineEditText>(body)) {
+                const QString shown = node.text.isEmpty() && et->initialText
+                    ? QString::fromStdString(*et->initialText) : node.text;
+                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode);
+            } else if (isBitmapTag(body)) {
+                drawBitmap(t, node, toDevice, cx);
+            }
+        }
+        if (!node.children.empty())
+            drawChildren(t, node.children, 0, node.children.size(), toDevice, cx, level + 1);
+    }
+
+    void drawBitmap(Target& t, const DisplayNode& node, const QTransform& toDevice, const ColorXf& cx)
+    {
+        QPainter& p = *t.painter;
+        p.setTransform(QTransform::fromScale(20, 20) * t.toLocal(toDevice));
+        if (maskMode) {
+            const QRectF r = bitmapBounds(node);
+            p.fillRect(QRectF(0, 0, r.width() / 20, r.height() / 20), Qt::black);
+            return;
+        }
+        const QImage* img = bitmap(node.characterId);
+        if (!img)
+            return;
+        p.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+        if (cx.isIdentity()) {
+            p.drawImage(0, 0, *img);
+        } else if (cx.isAlphaOnly()) {
+            p.save();
+            p.setOpacity(std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0));
+            p.drawImage(0, 0, *img);
+            p.restore();
+        } else {
+            p.drawImage(0, 0, transformImage(*img, cx));
+        }
+    }
+
+    void drawGeometry(Target& t, const ShapeGeometry& g, const QTransform& toDevice, const ColorXf& cx)
+    {
+        QPainter& p = *t.painter;
+        p.setTransform(t.toLocal(toDevice));
+        for (const StyleGroup& group : g.groups) {
+            for (std::size_t i = 0; i < group.fillPaths.size() && i < group.fills.size(); ++i) {
+                const QPainterPath& path = group.fillPaths[i];
+                if (path.isEmpty())
+                    continue;
+                if (maskMode) {
+                    p.fillPath(path, Qt::black);
+                    continue;
+                }
+                const FillBrush b = makeBrush(group.fills[i], cx, this);
+                if (!b.valid)
+                    continue;
+                if (b.bitmap)
+                    p.setRenderHint(QPainter::SmoothPixmapTransform, b.smooth && antialias);
+                p.fillPath(path, b.brush);
+            }
+            for (std::size_t i = 0; i < group.linePaths.size() && i < group.lines.size(); ++i) {
+                const QPainterPath& path = group.linePaths[i];
+                if (path.isEmpty())
+                    continue;
+                QPen pen;
+                if (!makePen(group.lines[i], cx, toDevice, pen))
+                    continue;
+                p.strokePath(path, pen);
+            }
+        }
+    }
+
+    bool makePen(const LineStyle& l, const ColorXf& cx, const QTransform& toDevice, QPen& pen)
+    {
+        QBrush brush;
+        if (maskMode) {
+            brush = QBrush(Qt::black);
+        } else if (l.fill) {
+            const FillBrush b = makeBrush(*l.fill, cx, this);
+            if (!b.valid)
+                return false;
+            brush = b.brush;
+        } else {
+            brush = QBrush(cx.color(l.color));
+        }
+        pen = QPen(brush, 1.0, Qt::SolidLine, toQt(l.startCap), toQt(l.join));
+        if (l.join == JoinStyle::Miter)
+            pen.setMiterLimit(std::max(1.0, l.miterLimit.toDouble()));
+        const double twips = std::max(0, l.width.value);
+        // Width in device pixels; lines never get thinner than one pixel.
+        double device = twips * transformScale(toDevice);
+        const bool fixedWidth = l.noHScale || l.noVScale;
+        if (fixedWidth)
+            device = twips / 20.0 * stagePixelScale;
+        // Lines are stroked as outlines in the shape's space (not as cosmetic pens) so
+        // that aliased drawing puts their pixels where the fills expect them.
+        const double scale = transformScale(toDevice);
+        if (scale <= 0.0 || !std::isfinite(scale))
+            return false;
+        if (device < 1.0)
+            pen.setWidthF(1.0 / scale);
+        else if (fixedWidth)
+            pen.setWidthF(device / scale);
+        else
+            pen.setWidthF(twips);
+        return true;
+    }
+
+    // ---- hit tests -----------------------------------------------------------------
+
+    bool hit(const DisplayNode& node, const QTransform& toStage, QPointF point, int level)
+    {
+        if (level > maxNestingDepth)
+            return false;
+        bool invertible = false;
+        const QTransform inv = toStage.inverted(&invertible);
+        if (invertible && node.character) {
+            const QPointF local = inv.map(point);
+            const TagBody* body = node.character;
+            if (std::holds_alternative<DefineShape>(*body) || std::holds_alternative<DefineMorphShape>(*body)) {
+                if (const ShapeGeometry* g = shapeOf(node)) {
+                    if (g->bounds.adjusted(-400, -400, 400, 400).contains(local) && hitGeometry(*g, local))
+                        return true;
+                }
+            } else if (std::holds_alternative<DefineText>(*body) || std::holds_alternative<DefineEditText>(*body) ||
+                       isBitmapTag(body)) {
+                if (localBounds(node, level).contains(local))
+                    return true;
+            }
+        }
+        for (const DisplayNode& c : node.children) {
+            if (!c.visible || c.clipDepth > 0)
+                continue;
+            if (hit(c, toQTransform(c.matrix) * toStage, point, level + 1))
+                return true;
+        }
+        return false;
+    }
+
+    static bool hitGeometry(const ShapeGeometry& g, QPointF local)
+    {
+        for (const StyleGroup& group : g.groups) {
+            for (const QPainterPath& p : group.fillPaths)
+                if (!p.isEmpty() && p.contains(local))
+                    return true;
+            for (std::size_t i = 0; i < group.linePaths.size() && i < group.lines.size(); ++i) {
+                const QPainterPath& p = group.linePaths[i];
+                if (p.isEmpty())
+                    continue;
+                QPainterPathStroker stroker;
+                stroker.setWidth(std::max(20, group.lines[i].width.value));
+                if (stroker.createStroke(p).contains(local))
+                    return true;
+            }
+        }
+        return false;
+    }
+};
+
+Renderer::Renderer(const CharacterLibrary& library)
+    : d(std::make_unique<Impl>(library))
+{
+}
+
+Renderer::~Renderer() = default;
+
+void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform& stageToDevice, bool antialias)
+{
+    QPaintDevice* dev = painter.device();
+    if (!dev)
+        return;
+    painter.save();
+    const QTransform base = painter.worldTransform();
+    d->antialias = antialias;
+    d->maskMode = false;
+    d->stagePixelScale = transformScale(stageToDevice * base) * 20.0;
+    painter.setRenderHint(QPainter::Antialiasing, antialias);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+    Target t;
+    t.painter = &painter;
+    t.rect = QRect(0, 0, dev->width(), dev->height());
+    QTransform toDevice = stageToDevice * base;
+    if (!antialias) {
+        // Aliased drawing fills a pixel whose centre lies on a left or top edge and not
+        // one on a right or bottom edge; Qt decides ties the other way round. A shift
+        // smaller than a twip moves the ties without moving anything else.
+        toDevice *= QTransform::fromTranslate(-1.0 / 64, -1.0 / 64);
+    }
+    d->drawNode(t, root, toDevice, ColorXf{}, 0);
+    painter.restore();
+}
+
+bool Renderer::hitTest(const DisplayNode& node, const QTransform& nodeToStage, QPointF stagePoint)
+{
+    return d->hit(node, nodeToStage, stagePoint, 0);
+}
+
+QRectF Renderer::bounds(const DisplayNode& node)
+{
+    return d->localBounds(node, 0);
+}
+
+void Renderer::clear()
+{
+    d->shapes.clear();
+    d->bitmaps.clear();
+    d->text.clear();
+    d->morphs.clear();
+    d->morphOrder.clear();
+}
+
+} // namespace swf::render

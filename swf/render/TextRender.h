@@ -1,0 +1,44 @@
+#pragma once
+// Static text from embedded font glyphs, and edit text with device fonts or embedded
+// outlines. Glyph outlines are built once per font and kept.
+#include "swf/render/ColorTransform.h"
+#include "swf/render/Scene.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QString>
+#include <QTransform>
+
+#include <unordered_map>
+#include <vector>
+
+namespace swf::render {
+
+class TextRender {
+public:
+    explicit TextRender(const CharacterLibrary& library)
+        : lib_(library)
+    {
+    }
+
+    // `toPainter` maps the text's own twips to the painter's coordinates. `solidMask`
+    // draws every glyph opaque black (for masks).
+    void drawStatic(QPainter& p, const DefineText& text, const QTransform& toPainter, const ColorXf& cx, bool solidMask);
+    void drawEdit(QPainter& p, const DefineEditText& edit, const QString& text, const QTransform& toPainter,
+                  const ColorXf& cx, bool solidMask);
+
+    void clear() { glyphs_.clear(); }
+
+    // The characters an edit text shows: HTML reduced to its text, line ends as '\n'.
+    static QString visibleText(const DefineEditText& edit, const QString& text);
+
+private:
+    const QPainterPath* glyph(const DefineFont& font, std::uint32_t index);
+    const DefineFont* font(std::uint16_t id) const;
+    QString fontName(const DefineFont& f) const;
+
+    const CharacterLibrary& lib_;
+    std::unordered_map<const DefineFont*, std::vector<QPainterPath>> glyphs_;
+};
+
+} // namespace swf::render
