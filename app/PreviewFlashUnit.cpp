@@ -1,6 +1,7 @@
 #include "app/PreviewFlashUnit.h"
 
 #include "control/ImgList.h"
+#include "control/MyFlash.h"
 #include "control/KvFullPicture.h"
 #include "control/cmpGFXListBox.h"
 #include "control/kvImgBtn.h"
@@ -71,7 +72,45 @@ quint32 toBgr(const QColor& c)
     return quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16;
 }
 
+// The Flash control's operations as playback uses them.
+class FlashMovieControl : public QObject, public MovieControl {
+public:
+    explicit FlashMovieControl(TShockwaveFlash* flash)
+        : QObject(flash)
+        , m_flash(flash)
+    {
+    }
+    void setMovie(const QString& path) override { m_flash->SetMovie(path); }
+    void play() override { m_flash->Play(); }
+    void stop() override { m_flash->Stop(); }
+    void zoom(int factor) override { m_flash->Zoom(factor); }
+    void gotoFrame(int frame) override { m_flash->GotoFrame(frame); }
+    int currentFrame() override { return m_flash->CurrentFrame(); }
+    int totalFrames() override { return m_flash->TotalFrames(); }
+
+private:
+    TShockwaveFlash* m_flash;
+};
+
 } // namespace
+
+PlayerMovie CreateFlashMovie(QWidget* parent)
+{
+    auto* flash = new TMyFlash(TMyFlashHost::PreviewFlash, parent);
+    flash->SetQuality(1);
+    PlayerMovie movie;
+    movie.widget = flash;
+    movie.control = new FlashMovieControl(flash);
+    movie.setBackgroundColor = [flash](quint32 bgr) { flash->SetBackgroundColor(int(bgr)); };
+    return movie;
+}
+
+void ShowPlayer(const QStringList& paths, QWidget* toolbar)
+{
+    TFrmPreviewFlash form(CreateFlashMovie, toolbar);
+    form.playlist().Fill(paths);
+    form.exec();
+}
 
 TFrmPreviewFlash::TFrmPreviewFlash(const PlayerMovieFactory& createMovie, QWidget* toolbar)
     : QDialog(nullptr, Qt::Window)
@@ -117,7 +156,11 @@ TFrmPreviewFlash::TFrmPreviewFlash(const PlayerMovieFactory& createMovie, QWidge
     m_movie = createMovie(PnlFlash);
     FFlash = m_movie.widget;
     FFlash->setParent(PnlFlash);
-    FFlash->installEventFilter(this);
+    FFlash->SetPopupMenu(PopupMenuFlash);
+    connect(FFlash, &TMyFlash::OnFullScreenRequest, this, [this] {
+        if (!FFullScreen)
+            SetFullScreen(true);
+    });
     PnlFlash->installEventFilter(this);
     kvListBox1->SetCheckWidth(13);
     m_playback = std::make_unique<PlaybackSession>(m_playlist, *m_movie.control, this);
@@ -148,7 +191,6 @@ TFrmPreviewFlash::~TFrmPreviewFlash()
     TimerControl.stop();
     TimerPnl.stop();
     if (FFlash) {
-        FFlash->removeEventFilter(this);
         delete FFlash;
         FFlash = nullptr;
     }
@@ -648,21 +690,7 @@ void TFrmPreviewFlash::PnlFlashResize()
 
 bool TFrmPreviewFlash::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == PnlFlash && event->type() == QEvent::Resize) {
+    if (watched == PnlFlash && event->type() == QEvent::Resize)
         PnlFlashResize();
-    } else if (watched == FFlash) {
-        if (event->type() == QEvent::MouseButtonDblClick
-            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            if (!FFullScreen)
-                SetFullScreen(true);
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            PopupMenuFlash->popup(QCursor::pos());
-            return true;
-        }
-        if (event->type() == QEvent::ContextMenu)
-            return true; // the movie's own menu never appears
-    }
     return QDialog::eventFilter(watched, event);
 }

@@ -22,16 +22,24 @@ class TImageList;
 class TKvFullPicture;
 class TKvImgBtn;
 class TkvListBox;
+class TMyFlash;
 
-// The movie area: a widget that shows the movie (a child of PnlFlash, owned by the window)
-// and the operations on it.
+// The movie area: the Flash control (a child of PnlFlash, owned by the window; its mouse
+// table is the player's) and the operations playback uses on it.
 struct PlayerMovie {
-    QWidget* widget = nullptr;
+    TMyFlash* widget = nullptr;
     MovieControl* control = nullptr;
     // Sets the stage background (BGR, blue in bits 16–23); may be empty.
     std::function<void(quint32)> setBackgroundColor;
 };
 using PlayerMovieFactory = std::function<PlayerMovie(QWidget* parent)>;
+
+// The player's movie area on the engine: a TMyFlash with the control's operations.
+PlayerMovie CreateFlashMovie(QWidget* parent);
+
+// Opens the player on `paths` (the toolbar's PlayFiles): fills it, shows it modally and
+// frees it; `toolbar` is shown again as the player goes.
+void ShowPlayer(const QStringList& paths, QWidget* toolbar);
 
 class TFrmPreviewFlash : public QDialog {
     Q_OBJECT
@@ -94,7 +102,7 @@ public:
     QTimer TimerControl;
     QTimer TimerPnl;
 
-    QWidget* FFlash = nullptr;
+    TMyFlash* FFlash = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

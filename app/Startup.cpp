@@ -2,6 +2,7 @@
 
 #include "app/Automation.h"
 #include "app/DllUnit.h"
+#include "app/PreviewFlashUnit.h"
 #include "app/UnitMain.h"
 #include "shared/Prompts.h"
 #include "shared/Share.h"
@@ -152,6 +153,7 @@ QString FailedStartMessage()
 std::unique_ptr<QWidget> CreateMainToolbar()
 {
     QApplication::setQuitOnLastWindowClosed(false);
+    FrmMainHooks().playFiles = [](const QStringList& paths) { ShowPlayer(paths, FrmMain); };
     return std::make_unique<TFrmMain>();
 }
 

@@ -1,5 +1,6 @@
 #include "app/PreviewFlashUnit.h"
 #include "control/KvFullPicture.h"
+#include "control/MyFlash.h"
 #include "control/cmpGFXListBox.h"
 #include "control/kvImgBtn.h"
 #include "shared/Share.h"
@@ -61,7 +62,7 @@ protected:
         auto form = std::make_unique<TFrmPreviewFlash>(
             [this](QWidget* parent) {
                 PlayerMovie m;
-                m.widget = new QWidget(parent);
+                m.widget = new TMyFlash(TMyFlashHost::PreviewFlash, parent);
                 m.control = &movie;
                 m.setBackgroundColor = [this](quint32 bgr) { movie.backgrounds << bgr; };
                 return m;
@@ -245,3 +246,24 @@ TEST_F(PlayerWindowTest, RemovingCheckedEntriesFromTheListMenu)
 }
 
 } // namespace
+
+// The real engine behind the window: a short movie ends and the next entry plays.
+TEST(PlayerWindowEngine, ShortCorpusMovieIsFollowedByTheNextEntry)
+{
+    QTemporaryDir dir;
+    SetConfigPathForTesting(dir.filePath("config.ini"));
+    WriteConfig("Preview", "IsPlayOrder", "0");
+    const QString visual = qmtest::corpusDir() + "/conformance/visual/";
+    const QStringList movies { visual + "from_gnash__misc-ming.all__shape_test/test.swf",
+                               visual + "avm1__mcl_target_png/test.swf" };
+    {
+        TFrmPreviewFlash form(CreateFlashMovie);
+        form.playlist().Fill(movies);
+        form.show();
+        EXPECT_EQ(form.playback().CurrentFile(), movies[0]);
+        EXPECT_EQ(form.playback().FrameCount(), 3);
+        EXPECT_TRUE(qmtest::waitFor([&] { return form.playback().CurrentFile() == movies[1]; }, 5000));
+        EXPECT_EQ(form.kvListBox1->ImageIndex(1), 1);
+    }
+    SetConfigPathForTesting({});
+}

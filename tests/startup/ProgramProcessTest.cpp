@@ -30,7 +30,7 @@ public:
     QString configPath() const { return folder() + "/config.ini"; }
     QString runtimeFolder() const { return m_runtime.path(); }
 
-    std::unique_ptr<QProcess> start() const
+    std::unique_ptr<QProcess> start(const QStringList& arguments = {}) const
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -41,6 +41,7 @@ public:
         env.insert("QM_REPORT_WINDOWS", "1");
         p->setProcessEnvironment(env);
         p->setProgram(folder() + "/quillmoor");
+        p->setArguments(arguments);
         p->start();
         EXPECT_TRUE(p->waitForStarted(kWaitMs));
         return p;
@@ -154,4 +155,23 @@ TEST(Program, UnwritableSettingsEndTheFirstStartWithTheError)
         << err.toStdString();
     EXPECT_FALSE(err.contains("running for the first time")) << err.toStdString();
     EXPECT_FALSE(err.contains("window shown")) << err.toStdString();
+}
+
+TEST(Program, AFolderOnTheCommandLineOpensThePlayerWithItsMovies)
+{
+    ProgramInstall install;
+    IniFile settings(install.configPath());
+    settings.write("App", "Flag", "1");
+    settings.write("Preview", "IsPlayOrder", "0");
+    QTemporaryDir movies;
+    const QString visual = qmtest::corpusDir() + "/conformance/visual/";
+    for (const char* name : { "from_gnash__misc-ming.all__shape_test", "avm1__mcl_target_png" })
+        ASSERT_TRUE(QFile::copy(visual + name + "/test.swf", movies.filePath(QString(name) + ".swf")));
+
+    auto run = install.start({ movies.path() });
+    QByteArray err;
+    EXPECT_TRUE(waitForText(*run, err, "quillmoor: window shown TFrmPreviewFlash \"Preview Flash\""))
+        << err.toStdString();
+    EXPECT_FALSE(err.contains("quillmoor: message")) << err.toStdString();
+    stop(*run);
 }
