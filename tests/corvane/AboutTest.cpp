@@ -1,6 +1,7 @@
 #include "dialogs/UnitAbout.h"
 #include "shared/DesktopShell.h"
 #include "shared/Share.h"
+#include "tests/support/TestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -9,18 +10,7 @@
 
 namespace {
 
-class RecordingShell : public DesktopShell {
-public:
-    RecordingShell() { setDesktopShell(this); }
-    ~RecordingShell() override { setDesktopShell(nullptr); }
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url.toString();
-        return true;
-    }
-    bool showItems(const QStringList&) override { return true; }
-    QStringList opened;
-};
+using qmtest::RecordingShell;
 
 } // namespace
 

@@ -17,23 +17,7 @@
 
 namespace {
 
-class RecordingShell : public DesktopShell {
-public:
-    RecordingShell() { setDesktopShell(this); }
-    ~RecordingShell() override { setDesktopShell(nullptr); }
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url.toString();
-        return true;
-    }
-    bool showItems(const QStringList& files) override
-    {
-        shown << files;
-        return true;
-    }
-    QStringList opened;
-    QStringList shown;
-};
+using qmtest::RecordingShell;
 
 class RunProgramTest : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 #pragma once
+#include "shared/DesktopShell.h"
 #include "shared/Prompts.h"
 
 #include <QByteArray>
@@ -20,6 +21,26 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 2000);
 // Reads or writes a whole file; fails the current test on error.
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// A desktop shell that records what it is asked to open or show, installed for the lifetime
+// of the object. Addresses are kept as text.
+class RecordingShell : public DesktopShell {
+public:
+    RecordingShell() { setDesktopShell(this); }
+    ~RecordingShell() override { setDesktopShell(nullptr); }
+    bool openUrl(const QUrl& url) override
+    {
+        opened << url.toString();
+        return true;
+    }
+    bool showItems(const QStringList& files) override
+    {
+        shown << files;
+        return true;
+    }
+    QStringList opened;
+    QStringList shown;
+};
 
 // A Prompts that answers from a script and records what was asked. Installed for the
 // lifetime of the object.

@@ -32,18 +32,7 @@
 
 namespace {
 
-class RecordingShell : public DesktopShell {
-public:
-    RecordingShell() { setDesktopShell(this); }
-    ~RecordingShell() override { setDesktopShell(nullptr); }
-    bool openUrl(const QUrl& url) override
-    {
-        opened << url.toString();
-        return true;
-    }
-    bool showItems(const QStringList&) override { return true; }
-    QStringList opened;
-};
+using qmtest::RecordingShell;
 
 // Processes events until `done` holds (or a generous limit passes).
 template <typename F>
