@@ -643,13 +643,16 @@ void TFrmPreviewFlash::SetFullScreen(bool on)
 void TFrmPreviewFlash::TimerPnlTimer()
 {
     TimerPnl.stop();
-    const QPoint cursor = QCursor::pos();
     const QScreen* screen = this->screen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 0, 0);
-    PnlBottom->setVisible(cursor.y() > area.height() - 110);
-    PnlRight->setVisible(cursor.x() > area.width() - 185);
+    ShowPanelsForCursor(QCursor::pos(), screen ? screen->geometry().size() : QSize());
     if (FFullScreen)
         TimerPnl.start();
+}
+
+void TFrmPreviewFlash::ShowPanelsForCursor(const QPoint& cursor, const QSize& screen)
+{
+    PnlBottom->setVisible(cursor.y() > screen.height() - 110);
+    PnlRight->setVisible(cursor.x() > screen.width() - 185);
 }
 
 void TFrmPreviewFlash::changeEvent(QEvent* event)

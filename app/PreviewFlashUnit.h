@@ -66,6 +66,8 @@ public:
     void ShowStoredOrder();
     void UpdateFileCount();
     void TimerPnlTimer();
+    // In full screen the bottom and right panels show while the cursor is near those edges.
+    void ShowPanelsForCursor(const QPoint& cursor, const QSize& screen);
 
     // ---- Components (named as in the window's design) ----
     TKvFullPicture* PnlTop = nullptr;

@@ -193,6 +193,24 @@ TEST_F(PlayerWindowTest, FullScreenOnAndOff)
     EXPECT_FALSE(form->FullScreen());
 }
 
+TEST_F(PlayerWindowTest, PanelsSlideInNearTheBottomAndRightEdges)
+{
+    auto form = makeWindow();
+    form->show();
+    form->SetFullScreen(true);
+    const QSize screen(1920, 1080);
+    const struct {
+        QPoint cursor;
+        bool bottom, right;
+    } cases[] = { { { 500, 500 }, false, false }, { { 500, 971 }, true, false }, { { 500, 970 }, false, false },
+                  { { 1736, 100 }, false, true }, { { 1735, 100 }, false, false }, { { 1900, 1070 }, true, true } };
+    for (const auto& c : cases) {
+        form->ShowPanelsForCursor(c.cursor, screen);
+        EXPECT_EQ(form->PnlBottom->isVisible(), c.bottom) << c.cursor.x() << "," << c.cursor.y();
+        EXPECT_EQ(form->PnlRight->isVisible(), c.right) << c.cursor.x() << "," << c.cursor.y();
+    }
+}
+
 TEST_F(PlayerWindowTest, StoredMaximumOpensInFullScreen)
 {
     WriteConfig("Preview", "IsMax", "1");
