@@ -439,6 +439,8 @@ struct Renderer::Impl : BitmapProvider {
                     p.setRenderHint(QPainter::SmoothPixmapTransform, b.smooth && antialias);
                 p.fillPath(path, b.brush);
             }
+            if (maskMode)
+                continue; // a mask is the area of its fills; its lines do not count
             for (std::size_t i = 0; i < group.linePaths.size() && i < group.lines.size(); ++i) {
                 const QPainterPath& path = group.linePaths[i];
                 if (path.isEmpty())
