@@ -49,7 +49,7 @@ QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
     if (g.interpolation == InterpolationMode::Linear && stops.size() > 1) {
         // Qt mixes in sRGB; approximate linear-RGB mixing with stops in between.
         QGradientStops fine;
-        constexpr int steps = 8;
+        constexpr int steps = 32;
         for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
             const auto& a = stops[i];
             const auto& b = stops[i + 1];

@@ -97,6 +97,7 @@ struct Renderer::Impl : BitmapProvider {
     const CharacterLibrary& lib;
     bool antialias = true;
     bool maskMode = false; // drawing the shape of a mask: every fill is opaque
+    bool inBlendGroup = false; // drawing into the layer of a parent with a blend mode
     double stagePixelScale = 1.0; // device pixels per stage pixel
 
     std::unordered_map<const TagBody*, std::unique_ptr<ShapeGeometry>> shapes;
@@ -282,6 +283,8 @@ struct Renderer::Impl : BitmapProvider {
 
         const BlendMode blend = node.blendMode;
         const bool filtered = !maskMode && hasDrawnFilter(node.filters);
+        if (!maskMode && (blend == BlendMode::Alpha || blend == BlendMode::Erase) && !inBlendGroup)
+            return; // these act on the layer of a blended parent; without one they show nothing
         const bool layered = !maskMode && (blend >= BlendMode::Layer || filtered);
         if (!layered) {
             drawContent(t, node, toDevice, cx, level);
@@ -299,7 +302,10 @@ struct Renderer::Impl : BitmapProvider {
         const double opacity = std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0);
         inner.mult[3] = 1.0f;
         Layer layer(rect, antialias);
+        const bool wasGroup = inBlendGroup;
+        inBlendGroup = blend >= BlendMode::Layer;
         drawContent(layer.target, node, toDevice, inner, level);
+        inBlendGroup = wasGroup;
         layer.painter.end();
         if (filtered)
             applyFilters(layer.image, node.filters, stagePixelScale);
@@ -448,7 +454,17 @@ struct Renderer::Impl : BitmapProvider {
                 QPen pen;
                 if (!makePen(group.lines[i], cx, toDevice, pen))
                     continue;
-                p.strokePath(path, pen);
+                // Filled as an outline: Qt draws pens of one pixel or less with a line
+                // algorithm whose pixels differ from those of the same outline filled.
+                if (group.strokes.size() != group.linePaths.size())
+                    group.strokes.resize(group.linePaths.size());
+                StyleGroup::Stroke& stroke = group.strokes[i];
+                if (stroke.width != pen.widthF()) {
+                    QPainterPathStroker stroker(pen);
+                    stroke.outline = stroker.createStroke(path);
+                    stroke.width = pen.widthF();
+                }
+                p.fillPath(stroke.outline, pen.brush());
             }
         }
     }
@@ -556,6 +572,7 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
     const QTransform base = painter.worldTransform();
     d->antialias = antialias;
     d->maskMode = false;
+    d->inBlendGroup = false;
     d->stagePixelScale = transformScale(stageToDevice * base) * 20.0;
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);

@@ -18,6 +18,14 @@ struct StyleGroup {
     std::vector<LineStyle> lines;
     std::vector<QPainterPath> fillPaths; // fillPaths[i] belongs to fills[i]; may be empty
     std::vector<QPainterPath> linePaths; // linePaths[i] belongs to lines[i]
+
+    // The outline of each line at the width it was last drawn with, so that a shape
+    // drawn at the same scale frame after frame is stroked once.
+    struct Stroke {
+        double width = -1;
+        QPainterPath outline;
+    };
+    mutable std::vector<Stroke> strokes;
 };
 
 struct ShapeGeometry {
