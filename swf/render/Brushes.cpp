@@ -38,13 +38,29 @@ QColor mixLinear(const QColor& a, const QColor& b, double t)
 QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
 {
     QGradientStops stops;
-    stops.reserve(static_cast<qsizetype>(g.records.size()));
+    const std::size_t n = g.records.size();
+    stops.reserve(static_cast<qsizetype>(n * 2));
     double last = 0.0;
-    for (const GradientRecord& r : g.records) {
+    auto add = [&](double ratio, const QColor& c) {
         // Ratios must not go back; a record out of order is drawn at the last position.
-        const double pos = std::max(last, r.ratio / 255.0);
-        stops.append({pos, cx.color(r.color)});
+        const double pos = std::clamp(std::max(last, ratio / 256.0), 0.0, 1.0);
+        stops.append({pos, c});
         last = pos;
+    };
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i;
+        while (j < n && g.records[j].ratio == g.records[i].ratio)
+            ++j;
+        // Records that share a ratio each get a band one step wide, one after the other,
+        // as the movies' own player shows them.
+        const double r = g.records[i].ratio;
+        for (std::size_t k = i; k < j; ++k) {
+            const QColor c = cx.color(g.records[k].color);
+            add(r + static_cast<double>(k - i), c);
+            if (k + 1 < j)
+                add(r + static_cast<double>(k - i) + 0.99, c);
+        }
+        i = j;
     }
     if (g.interpolation == InterpolationMode::Linear && stops.size() > 1) {
         // Qt mixes in sRGB; approximate linear-RGB mixing with stops in between.
