@@ -42,6 +42,9 @@ QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
     stops.reserve(static_cast<qsizetype>(n * 2));
     double last = 0.0;
     auto add = [&](double ratio, const QColor& c) {
+        if (ratio > 255.0 && !stops.isEmpty())
+            return; // past the last step of the table; the colour before it pads
+
         // Ratios must not go back; a record out of order is drawn at the last position.
         const double pos = std::clamp(std::max(last, ratio / 256.0), 0.0, 1.0);
         stops.append({pos, c});
