@@ -558,6 +558,18 @@ private:
 
 } // namespace
 
+bool uncompressMovie(std::span<const std::uint8_t> file, Bytes& out, const ReadLimits& limits)
+{
+    Inflated body;
+    Header header;
+    std::string why;
+    if (!uncompress(file, limits.maxBodySize, UINT64_MAX, header, body, why) || body.tooLarge || body.damaged)
+        return false;
+    out = std::move(body.data);
+    out[0] = 'F';
+    return true;
+}
+
 bool readHeader(std::span<const std::uint8_t> file, Header& header)
 {
     Inflated body;

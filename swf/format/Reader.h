@@ -23,6 +23,10 @@ Movie readMovie(std::span<const std::uint8_t> file, const ReadLimits& limits = {
 // The same for a file on disk; a file that cannot be read gives an error.
 Movie readMovieFile(const std::string& path, const ReadLimits& limits = {});
 
+// The uncompressed form (FWS) of a movie file, for tools and benchmarks. Returns false if
+// the bytes are not a movie, the body exceeds the limit or the compressed data is damaged.
+bool uncompressMovie(std::span<const std::uint8_t> file, Bytes& out, const ReadLimits& limits = {});
+
 // Reads only the header (decompressing as far as the frame count), for quick listings.
 // Returns false if the bytes are not a movie.
 bool readHeader(std::span<const std::uint8_t> file, Header& header);

@@ -305,3 +305,15 @@ TEST(Movie, JpegSoundVideoAndControlTags)
     EXPECT_EQ(fixture::bodyAt<Protect>(m, i++)->passwordHash, "");
     EXPECT_EQ(fixture::bodyAt<EnableDebugger>(m, i++)->passwordHash, "p");
 }
+
+TEST(Movie, UncompressedFormOfCompressedMovies)
+{
+    const Bytes plain = fixture::fws(10, sampleTags(), 3);
+    for (const Bytes& file : {fixture::cws(10, sampleTags(), 3), fixture::zws(10, sampleTags(), 3), plain}) {
+        Bytes out;
+        ASSERT_TRUE(uncompressMovie(file, out));
+        EXPECT_EQ(out, plain);
+    }
+    Bytes out;
+    EXPECT_FALSE(uncompressMovie(Bytes{'X', 'W', 'S', 1, 0, 0, 0, 0}, out));
+}
