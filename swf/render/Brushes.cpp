@@ -42,7 +42,7 @@ QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
     stops.reserve(static_cast<qsizetype>(n * 2));
     double last = 0.0;
     auto add = [&](double ratio, const QColor& c) {
-        if (ratio > 255.0 && !stops.isEmpty())
+        if (ratio >= 256.0 && !stops.isEmpty())
             return; // past the last step of the table; the colour before it pads
 
         // Ratios must not go back; a record out of order is drawn at the last position.
@@ -56,12 +56,17 @@ QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
             ++j;
         // Records that share a ratio each get a band one step wide, one after the other,
         // as the movies' own player shows them.
+        // Step i of the table covers ratios i to i + 1; a lone record's colour sits in the
+        // middle of its step.
         const double r = g.records[i].ratio;
-        for (std::size_t k = i; k < j; ++k) {
-            const QColor c = cx.color(g.records[k].color);
-            add(r + static_cast<double>(k - i), c);
-            if (k + 1 < j)
+        if (j - i == 1) {
+            add(r + 0.5, cx.color(g.records[i].color));
+        } else {
+            for (std::size_t k = i; k < j; ++k) {
+                const QColor c = cx.color(g.records[k].color);
+                add(r + static_cast<double>(k - i), c);
                 add(r + static_cast<double>(k - i) + 0.99, c);
+            }
         }
         i = j;
     }
