@@ -429,9 +429,20 @@ struct Renderer::Impl : BitmapProvider {
     {
         QPainter& p = *t.painter;
         p.setTransform(t.toLocal(toDevice));
+        const double scale = transformScale(toDevice);
+        const bool flatten = antialias && scale > 0 && std::isfinite(scale);
+        // Four steps per doubling of the scale; curves within a fifth of a pixel.
+        const int step = flatten ? static_cast<int>(std::floor(std::log2(scale) * 4)) : 0;
+        const double tolerance = flatten ? 0.2 / std::exp2((step + 1) / 4.0) : 0;
         for (const StyleGroup& group : g.groups) {
+            if (flatten && group.flatScaleStep != step) {
+                group.flatFills.resize(group.fillPaths.size());
+                for (std::size_t i = 0; i < group.fillPaths.size(); ++i)
+                    group.flatFills[i] = flattenPath(group.fillPaths[i], tolerance);
+                group.flatScaleStep = step;
+            }
             for (std::size_t i = 0; i < group.fillPaths.size() && i < group.fills.size(); ++i) {
-                const QPainterPath& path = group.fillPaths[i];
+                const QPainterPath& path = flatten ? group.flatFills[i] : group.fillPaths[i];
                 if (path.isEmpty())
                     continue;
                 if (maskMode) {

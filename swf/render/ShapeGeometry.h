@@ -26,6 +26,11 @@ struct StyleGroup {
         QPainterPath outline;
     };
     mutable std::vector<Stroke> strokes;
+
+    // The fill paths with curves replaced by lines fine enough for the scale they were
+    // last drawn at (Qt would otherwise subdivide every curve on every draw).
+    mutable std::vector<QPainterPath> flatFills;
+    mutable int flatScaleStep = 0x7FFFFFFF;
 };
 
 struct ShapeGeometry {
@@ -49,6 +54,9 @@ ShapeGeometry buildMorph(const DefineMorphShape& morph, double t, std::size_t ed
 
 // The outline of one font glyph, in glyph units.
 QPainterPath buildGlyph(const Shape& glyph, std::size_t edgeLimit = maxShapeEdges);
+
+// `path` with every curve replaced by straight lines that stay within `tolerance` of it.
+QPainterPath flattenPath(const QPainterPath& path, double tolerance);
 
 // Styles of a morph shape at t.
 FillStyle morphFill(const MorphFillStyle& f, double t);
