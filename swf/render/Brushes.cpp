@@ -129,15 +129,37 @@ FillBrush makeBrush(const FillStyle& fill, const ColorXf& cx, BitmapProvider* bi
         return out;
     }
     if (isBitmapFill(fill.type)) {
-        const QImage* image = bitmaps ? bitmaps->bitmap(fill.bitmapId) : nullptr;
+        const bool clipped = fill.type == FillType::ClippedBitmap || fill.type == FillType::NonSmoothedClippedBitmap;
+        const QImage* image = nullptr;
+        if (bitmaps)
+            image = clipped ? bitmaps->clampedBitmap(fill.bitmapId) : bitmaps->bitmap(fill.bitmapId);
         if (!image || image->isNull())
             return out;
         out.bitmap = true;
         out.smooth = fill.type == FillType::RepeatingBitmap || fill.type == FillType::ClippedBitmap;
         out.brush = QBrush(cx.isIdentity() ? *image : transformImage(*image, cx));
-        out.brush.setTransform(toQTransform(fill.bitmapMatrix));
+        QTransform m = toQTransform(fill.bitmapMatrix);
+        if (clipped)
+            m = QTransform::fromTranslate(-1, -1) * m;
+        out.brush.setTransform(m);
         out.valid = true;
         return out;
+    }
+    return out;
+}
+
+QImage padImage(const QImage& image, int pad)
+{
+    const QImage src = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out(src.width() + 2 * pad, src.height() + 2 * pad, QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull() || src.isNull())
+        return {};
+    const int w = src.width(), h = src.height();
+    for (int y = 0; y < out.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(std::clamp(y - pad, 0, h - 1)));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            line[x] = in[std::clamp(x - pad, 0, w - 1)];
     }
     return out;
 }

@@ -31,6 +31,9 @@ namespace {
 constexpr int maxNestingDepth = 64;
 // Morph shapes kept at different ratios at once.
 constexpr std::size_t maxMorphEntries = 256;
+// Off-screen layers alive at once (masks inside masks, blends inside blends); beyond
+// this the effect is left out and the content drawn directly.
+constexpr std::size_t maxLayerBytes = 256u << 20;
 
 // Where drawing goes: the caller's painter or an off-screen layer. Device coordinates are
 // those of the caller's painter; a layer covers `rect` of them.
@@ -98,6 +101,23 @@ struct Renderer::Impl : BitmapProvider {
     bool antialias = true;
     bool maskMode = false; // drawing the shape of a mask: every fill is opaque
     bool inBlendGroup = false; // drawing into the layer of a parent with a blend mode
+    std::size_t layerBytes = 0;  // held by the layers alive now
+
+    // Reserves room for `count` layers of `rect`; false when over the budget.
+    bool reserveLayers(const QRect& rect, int count)
+    {
+        const std::size_t bytes = static_cast<std::size_t>(rect.width()) * static_cast<std::size_t>(rect.height()) * 4u
+            * static_cast<std::size_t>(count);
+        if (layerBytes + bytes > maxLayerBytes)
+            return false;
+        layerBytes += bytes;
+        return true;
+    }
+    void releaseLayers(const QRect& rect, int count)
+    {
+        layerBytes -= static_cast<std::size_t>(rect.width()) * static_cast<std::size_t>(rect.height()) * 4u
+            * static_cast<std::size_t>(count);
+    }
     double stagePixelScale = 1.0; // device pixels per stage pixel
 
     std::unordered_map<const TagBody*, std::unique_ptr<ShapeGeometry>> shapes;
@@ -123,6 +143,17 @@ struct Renderer::Impl : BitmapProvider {
         else
             return nullptr;
         const QImage* stored = bitmaps.insert(id, std::move(image));
+        return stored->isNull() ? nullptr : stored;
+    }
+
+    BitmapCache clampedBitmaps{64u << 20};
+
+    const QImage* clampedBitmap(std::uint16_t id) override
+    {
+        if (const QImage* cached = clampedBitmaps.find(id))
+            return cached->isNull() ? nullptr : cached;
+        const QImage* plain = bitmap(id);
+        const QImage* stored = clampedBitmaps.insert(id, plain ? padImage(*plain, 1) : QImage());
         return stored->isNull() ? nullptr : stored;
     }
 
@@ -244,6 +275,15 @@ struct Renderer::Impl : BitmapProvider {
         const QRect rect = deviceRect(localBounds(mask, level + 1), maskToDevice, t.rect);
         if (rect.isEmpty())
             return;
+        if (!reserveLayers(rect, 2)) {
+            drawChildren(t, siblings, begin, end, toDevice, cx, level);
+            return;
+        }
+        struct Release {
+            Impl* d;
+            QRect r;
+            ~Release() { d->releaseLayers(r, 2); }
+        } release{this, rect};
         Layer content(rect, antialias);
         drawChildren(content.target, siblings, begin, end, toDevice, cx, level);
         Layer shape(rect, antialias);
@@ -301,6 +341,15 @@ struct Renderer::Impl : BitmapProvider {
         ColorXf inner = cx;
         const double opacity = std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0);
         inner.mult[3] = 1.0f;
+        if (!reserveLayers(rect, 1)) {
+            drawContent(t, node, toDevice, cx, level);
+            return;
+        }
+        struct Release {
+            Impl* d;
+            QRect r;
+            ~Release() { d->releaseLayers(r, 1); }
+        } release{this, rect};
         Layer layer(rect, antialias);
         const bool wasGroup = inBlendGroup;
         inBlendGroup = blend >= BlendMode::Layer;
@@ -584,6 +633,7 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
     d->antialias = antialias;
     d->maskMode = false;
     d->inBlendGroup = false;
+    d->layerBytes = 0;
     d->stagePixelScale = transformScale(stageToDevice * base) * 20.0;
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
@@ -615,6 +665,7 @@ void Renderer::clear()
 {
     d->shapes.clear();
     d->bitmaps.clear();
+    d->clampedBitmaps.clear();
     d->text.clear();
     d->morphs.clear();
     d->morphOrder.clear();

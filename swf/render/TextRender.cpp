@@ -199,6 +199,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             qfont.setItalic(f->italic);
         }
         qfont.setHintingPreference(QFont::PreferNoHinting);
+        if (!p.testRenderHint(QPainter::Antialiasing))
+            qfont.setStyleStrategy(QFont::NoAntialias); // quality low
         const QFontMetricsF fm(qfont);
         ascent = fm.ascent();
         descent = fm.descent();
