@@ -83,7 +83,7 @@ Qt::PenJoinStyle toQt(JoinStyle j)
 {
     switch (j) {
     case JoinStyle::Bevel: return Qt::BevelJoin;
-    case JoinStyle::Miter: return Qt::MiterJoin;
+    case JoinStyle::Miter: return Qt::SvgMiterJoin; // the limit is a ratio to the width, as in movies
     default: return Qt::RoundJoin;
     }
 }
