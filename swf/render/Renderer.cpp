@@ -65,6 +65,12 @@ struct Layer {
     }
 };
 
+bool isFinite(const QTransform& m)
+{
+    return std::isfinite(m.m11()) && std::isfinite(m.m12()) && std::isfinite(m.m21()) && std::isfinite(m.m22()) &&
+        std::isfinite(m.dx()) && std::isfinite(m.dy()) && std::abs(m.dx()) < 1e9 && std::abs(m.dy()) < 1e9;
+}
+
 double transformScale(const QTransform& m)
 {
     return std::sqrt(std::abs(m.determinant()));
@@ -317,6 +323,8 @@ struct Renderer::Impl : BitmapProvider {
         if ((!node.visible && !ignoreVisibility) || level > maxNestingDepth)
             return;
         const QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
+        if (!isFinite(toDevice))
+            return; // scales multiplied past what a double holds
         const ColorXf cx = maskMode ? parentCx : parentCx.then(ColorXf::from(node.colorTransform));
         if (!maskMode && cx.mult[3] <= 0.0f && cx.add[3] <= 0.0f)
             return; // fully transparent
