@@ -118,25 +118,45 @@ void TextRender::drawStatic(QPainter& p, const DefineText& text, const QTransfor
     }
 }
 
+void TextRender::drawBorder(QPainter& p, const QRectF& box, const QTransform& toPainter, const ColorXf& cx,
+                            bool solidMask)
+{
+    const QColor background = solidMask ? QColor(Qt::black) : cx.color(Rgba{255, 255, 255, 255});
+    const QColor border = solidMask ? QColor(Qt::black) : cx.color(Rgba{0, 0, 0, 255});
+    if (toPainter.isAffine() && toPainter.m12() == 0 && toPainter.m21() == 0) {
+        // Unrotated: a one-pixel frame on whole pixels, the right and bottom lines on the
+        // pixels just inside the far edges, the far corner left out.
+        const QRectF d = toPainter.mapRect(box);
+        const int x0 = qRound(d.left()), y0 = qRound(d.top()), x1 = qRound(d.right()), y1 = qRound(d.bottom());
+        if (x1 <= x0 || y1 <= y0)
+            return;
+        p.save();
+        p.resetTransform();
+        p.fillRect(QRect(x0, y0, x1 - x0, y1 - y0), background);
+        p.fillRect(QRect(x0, y0, x1 - x0 + 1, 1), border);
+        p.fillRect(QRect(x0, y0, 1, y1 - y0 + 1), border);
+        p.fillRect(QRect(x1, y0, 1, y1 - y0), border);
+        p.fillRect(QRect(x0, y1, x1 - x0, 1), border);
+        p.restore();
+        return;
+    }
+    p.setTransform(toPainter);
+    p.fillRect(box, background);
+    QPen pen(border);
+    pen.setCosmetic(true);
+    pen.setWidthF(1.0);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(box);
+}
+
 void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString& rawText, const QTransform& toPainter,
                           const ColorXf& cx, bool solidMask)
 {
     const QRectF box = QRectF(QPointF(edit.bounds.xMin.value, edit.bounds.yMin.value),
                               QPointF(edit.bounds.xMax.value, edit.bounds.yMax.value)).normalized();
-    p.setTransform(toPainter);
-    if (edit.border) {
-        if (solidMask) {
-            p.fillRect(box, Qt::black);
-        } else {
-            p.fillRect(box, cx.color(Rgba{255, 255, 255, 255}));
-            QPen pen(cx.color(Rgba{0, 0, 0, 255}));
-            pen.setCosmetic(true);
-            pen.setWidthF(1.0);
-            p.setPen(pen);
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(box.adjusted(0, 0, -20, -20));
-        }
-    }
+    if (edit.border)
+        drawBorder(p, box, toPainter, cx, solidMask);
     const QString text = visibleText(edit, rawText);
     if (text.isEmpty())
         return;
@@ -179,6 +199,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             qfont.setItalic(f->italic);
         }
         qfont.setHintingPreference(QFont::PreferNoHinting);
+        if (!p.testRenderHint(QPainter::Antialiasing))
+            qfont.setStyleStrategy(QFont::NoAntialias); // quality low
         const QFontMetricsF fm(qfont);
         ascent = fm.ascent();
         descent = fm.descent();

@@ -33,6 +33,7 @@ public:
     static QString visibleText(const DefineEditText& edit, const QString& text);
 
 private:
+    void drawBorder(QPainter& p, const QRectF& box, const QTransform& toPainter, const ColorXf& cx, bool solidMask);
     const QPainterPath* glyph(const DefineFont& font, std::uint32_t index);
     const DefineFont* font(std::uint16_t id) const;
     QString fontName(const DefineFont& f) const;
