@@ -191,6 +191,10 @@ void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
     // Objects whose placement is gone leave; kept ones take the properties of the target.
     for (auto it = list_.begin(); it != list_.end();) {
         DisplayObject& obj = *it->second;
+        if (obj.placement.placeTag == kNoTag) {
+            ++it; // placed by a script: the timeline leaves it alone
+            continue;
+        }
         const auto target = state.find(it->first);
         if (target == state.end() || target->second.placeTag != obj.placement.placeTag) {
             it = list_.erase(it);
@@ -204,7 +208,7 @@ void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
     }
     for (const auto& [depth, placement] : state) {
         if (list_.count(depth))
-            continue;
+            continue; // kept above, or a script's object holds the depth
         if (!stage_.mayCreate(nesting_))
             continue;
         auto obj = std::make_unique<DisplayObject>(stage_);
