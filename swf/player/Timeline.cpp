@@ -254,8 +254,10 @@ void Timeline::gotoFrame(int frame, bool runActions)
     for (int f = from; f <= frame; ++f)
         applyFrameToState(f, state);
     current_ = frame;
-    reconcile(state);
+    // The frame's own script is queued before the sprites it places queue their first
+    // frames', so it runs first (a sprite's first frame sees what its parent set up).
     runFrameSideTags(frame, runActions);
+    reconcile(state);
 }
 
 std::optional<int> Timeline::labelFrame(const std::string& label) const
