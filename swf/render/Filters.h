@@ -14,7 +14,7 @@ inline constexpr double maxBlurPixels = 255.0;
 inline constexpr int maxBlurPasses = 15;
 
 // How far the filters reach beyond the object, in device pixels at `scale` device pixels
-// per stage pixel.
+// per stage pixel. Blur sizes are device pixels at any scale; distances scale.
 QMargins filterMargins(const std::vector<Filter>& filters, double scale);
 
 // Applies the filters in order to a premultiplied ARGB picture.

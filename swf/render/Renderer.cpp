@@ -365,7 +365,8 @@ struct Renderer::Impl : BitmapProvider {
     {
         for (const Filter& f : filters)
             if (std::holds_alternative<BlurFilter>(f) || std::holds_alternative<DropShadowFilter>(f) ||
-                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f))
+                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f) ||
+                std::holds_alternative<BevelFilter>(f))
                 return true;
         return false;
     }
