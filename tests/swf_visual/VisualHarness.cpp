@@ -198,9 +198,11 @@ Outcome runCase(const TestCase& t, const QString& saveDir)
     for (const Comparison& c : t.comparisons)
         lastTrigger = std::max(lastTrigger, c.trigger);
     for (int frame = 1; frame <= std::max(1, lastTrigger); ++frame) {
+        // Each tick takes the input up to its Wait, then runs the frame (the first frame
+        // ran when the movie loaded).
+        sendInput(player, t.input, nextEvent);
         if (frame > 1)
             player.advanceFrame();
-        sendInput(player, t.input, nextEvent);
         for (const Comparison& c : t.comparisons) {
             if (c.trigger != frame)
                 continue;
