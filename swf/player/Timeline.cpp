@@ -170,11 +170,12 @@ void Timeline::applyFrameToState(int frame, std::map<std::uint16_t, Placement>& 
         const Tag& tag = tags_[i];
         if (const auto* place = std::get_if<PlaceObject>(&tag.body)) {
             auto it = state.find(place->depth);
-            if (place->move) {
+            if (place->move && it != state.end()) {
+                applyPlaceObject(it->second, *place, false);
+            } else if (place->move && !place->characterId) {
                 // Moving an empty depth does nothing.
-                if (it != state.end())
-                    applyPlaceObject(it->second, *place, false);
             } else if (place->characterId) {
+                // A new placement; a "replace" of an empty depth places its character too.
                 Placement& p = state[place->depth];
                 applyPlaceObject(p, *place, true);
                 p.placeTag = i;
@@ -190,6 +191,10 @@ void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
     // Objects whose placement is gone leave; kept ones take the properties of the target.
     for (auto it = list_.begin(); it != list_.end();) {
         DisplayObject& obj = *it->second;
+        if (obj.placement.placeTag == kNoTag) {
+            ++it; // placed by a script: the timeline leaves it alone
+            continue;
+        }
         const auto target = state.find(it->first);
         if (target == state.end() || target->second.placeTag != obj.placement.placeTag) {
             it = list_.erase(it);
@@ -203,7 +208,7 @@ void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
     }
     for (const auto& [depth, placement] : state) {
         if (list_.count(depth))
-            continue;
+            continue; // kept above, or a script's object holds the depth
         if (!stage_.mayCreate(nesting_))
             continue;
         auto obj = std::make_unique<DisplayObject>(stage_);
@@ -249,8 +254,10 @@ void Timeline::gotoFrame(int frame, bool runActions)
     for (int f = from; f <= frame; ++f)
         applyFrameToState(f, state);
     current_ = frame;
-    reconcile(state);
+    // The frame's own script is queued before the sprites it places queue their first
+    // frames', so it runs first (a sprite's first frame sees what its parent set up).
     runFrameSideTags(frame, runActions);
+    reconcile(state);
 }
 
 std::optional<int> Timeline::labelFrame(const std::string& label) const

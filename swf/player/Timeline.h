@@ -40,7 +40,7 @@ struct Placement {
     bool cacheAsBitmap = false;
     std::optional<Rgba> background;
     std::string name;
-    std::size_t placeTag = kNoTag;
+    std::size_t placeTag = kNoTag; // kNoTag: placed by a script, not by the timeline
 };
 
 // Applies a PlaceObject to the placement at its depth. `fresh` starts from defaults (a

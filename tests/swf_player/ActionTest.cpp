@@ -209,3 +209,15 @@ TEST(ActionTest, FramesSendingEachOtherBackAndForthAreCut)
     EXPECT_GT(stage.limitCuts(), 0);
     stage.advanceFrame(); // still runs
 }
+
+TEST(ActionTest, ParentFrameScriptRunsBeforeTheFirstFrameOfSpritesItPlaces)
+{
+    QStringList log;
+    const Movie m = movie(1, {sprite(10, 1, {doAction({act(ActionCode::GetUrl, ActionGetUrl{"child", ""})}), showFrame()}),
+                              place(1, 10), doAction({act(ActionCode::GetUrl, ActionGetUrl{"parent", ""})}),
+                              showFrame()});
+    MovieStage stage(m);
+    stage.setTraceSink([&](const QString& s) { log << s.section(' ', 1, 1); });
+    stage.start();
+    EXPECT_EQ(log, (QStringList{"parent", "child"}));
+}

@@ -328,3 +328,30 @@ TEST(BackgroundTest, OnlyTheFirstBackgroundColourThatRunsCounts)
     stage.advanceFrame();
     EXPECT_EQ(stage.background()->r, 1);
 }
+
+TEST(DisplayListTest, MovesOfEmptyDepthsAndReplacesThatPlace)
+{
+    PlaceObject replace;
+    replace.version = 2;
+    replace.depth = 4;
+    replace.move = true;
+    replace.characterId = 1;
+    const Movie m = movie(1, {shape(1), move(3, 10, 10), placeTag(replace), showFrame()});
+    MovieStage stage(m);
+    stage.start();
+    EXPECT_EQ(depths(stage.root()), (std::vector<std::uint16_t>{4}));
+}
+
+TEST_F(GotoTest, ObjectsPlacedByScriptsSurviveGotos)
+{
+    Timeline& root = stage.root();
+    auto scripted = std::make_unique<DisplayObject>(stage);
+    scripted->depth = 2000;
+    scripted->placement.characterId = 3; // no placing tag
+    const std::uint64_t serial = scripted->serial;
+    root.displayList().emplace(2000, std::move(scripted));
+    root.gotoFrame(3);
+    root.gotoFrame(0);
+    ASSERT_NE(at(root, 2000), nullptr);
+    EXPECT_EQ(at(root, 2000)->serial, serial);
+}
