@@ -559,10 +559,13 @@ struct Renderer::Impl : BitmapProvider {
                 if (group.strokes.size() != group.linePaths.size())
                     group.strokes.resize(group.linePaths.size());
                 StyleGroup::Stroke& stroke = group.strokes[i];
-                if (stroke.width != pen.widthF()) {
+                if (stroke.width != pen.widthF() || stroke.scaleStep != step) {
                     QPainterPathStroker stroker(pen);
                     stroke.outline = stroker.createStroke(path);
+                    if (flatten)
+                        stroke.outline = flattenPath(stroke.outline, tolerance);
                     stroke.width = pen.widthF();
+                    stroke.scaleStep = step;
                 }
                 fillShapePath(t, stroke.outline, pen.brush(), toDevice);
             }

@@ -23,6 +23,7 @@ struct StyleGroup {
     // drawn at the same scale frame after frame is stroked once.
     struct Stroke {
         double width = -1;
+        int scaleStep = 0; // of the flattening, as for flatFills
         QPainterPath outline;
     };
     mutable std::vector<Stroke> strokes;
