@@ -449,11 +449,11 @@ struct Renderer::Impl : BitmapProvider {
                 if (const ShapeGeometry* g = shapeOf(node))
                     drawGeometry(t, *g, toDevice, cx);
             } else if (const auto* st = std::get_if<DefineText>(body)) {
-                text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode);
+                text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
             } else if (const auto* et = std::get_if<DefineEditText>(body)) {
                 const QString shown = node.text.isEmpty() && et->initialText
                     ? QString::fromStdString(*et->initialText) : node.text;
-                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode);
+                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
             } else if (isBitmapTag(body)) {
                 drawBitmap(t, node, toDevice, cx);
             }
@@ -487,15 +487,28 @@ struct Renderer::Impl : BitmapProvider {
         }
     }
 
-    // Anti-aliased: Qt fills. Aliased: the pixels the movies' rules pick (Scanline.h).
+    TextRender::GlyphFill glyphFill(Target& t)
+    {
+        return [this, &t](const QPainterPath& path, const QColor& color, const QTransform& toLocal) {
+            t.painter->setTransform(toLocal);
+            fillLocal(t, path, QBrush(color), toLocal);
+        };
+    }
+
     void fillShapePath(Target& t, const QPainterPath& path, const QBrush& brush, const QTransform& toDevice)
+    {
+        fillLocal(t, path, brush, t.toLocal(toDevice));
+    }
+
+    // Anti-aliased: Qt fills. Aliased: the pixels the movies' rules pick (Scanline.h).
+    // The painter's transform is `toLocal`.
+    void fillLocal(Target& t, const QPainterPath& path, const QBrush& brush, const QTransform& toLocal)
     {
         QPainter& p = *t.painter;
         if (antialias) {
             p.fillPath(path, brush);
             return;
         }
-        const QTransform toLocal = t.toLocal(toDevice);
         QRegion region;
         if (!scanlineRegion(path, toLocal * QTransform::fromTranslate(aliasedTieShift, aliasedTieShift),
                             QRect(QPoint(0, 0), t.rect.size()), region)) {

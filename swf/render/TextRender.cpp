@@ -84,8 +84,8 @@ const QPainterPath* TextRender::glyph(const DefineFont& font, std::uint32_t inde
     return &p;
 }
 
-void TextRender::drawStatic(QPainter& p, const DefineText& text, const QTransform& toPainter, const ColorXf& cx,
-                            bool solidMask)
+void TextRender::drawStatic(QPainter&, const DefineText& text, const QTransform& toPainter, const ColorXf& cx,
+                            bool solidMask, const GlyphFill& fill)
 {
     const QTransform base = toQTransform(text.matrix) * toPainter;
     const DefineFont* f = nullptr;
@@ -110,8 +110,7 @@ void TextRender::drawStatic(QPainter& p, const DefineText& text, const QTransfor
         const double s = height / f->emSquare();
         for (const GlyphEntry& g : r.glyphs) {
             if (const QPainterPath* path = glyph(*f, g.index); path && !path->isEmpty() && color.alpha() > 0) {
-                p.setTransform(QTransform(s, 0, 0, s, x, y) * base);
-                p.fillPath(*path, color);
+                fill(*path, color, QTransform(s, 0, 0, s, x, y) * base);
             }
             x += g.advance;
         }
@@ -151,7 +150,7 @@ void TextRender::drawBorder(QPainter& p, const QRectF& box, const QTransform& to
 }
 
 void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString& rawText, const QTransform& toPainter,
-                          const ColorXf& cx, bool solidMask)
+                          const ColorXf& cx, bool solidMask, const GlyphFill& fill)
 {
     const QRectF box = QRectF(QPointF(edit.bounds.xMin.value, edit.bounds.yMin.value),
                               QPointF(edit.bounds.xMax.value, edit.bounds.yMax.value)).normalized();
@@ -269,8 +268,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
                 const auto it = codeToGlyph.find(c.unicode());
                 if (it != codeToGlyph.end()) {
                     if (const QPainterPath* g = glyph(*f, it->second); g && !g->isEmpty()) {
-                        p.setTransform(QTransform(emScale, 0, 0, emScale, x, baseline) * toPainter);
-                        p.fillPath(*g, color);
+                        fill(*g, color, QTransform(emScale, 0, 0, emScale, x, baseline) * toPainter);
+                        p.setTransform(toPainter);
                     }
                 }
                 x += advanceOf(c);
