@@ -120,21 +120,30 @@ FrameIndex::FrameIndex(const std::vector<Tag>& tags, int declaredFrames)
     frames = std::max<std::size_t>(frames, 1);
     starts_.resize(frames, tags.size());
     ends_.resize(frames, tags.size());
+    for (std::size_t f = 0; f < frames; ++f) {
+        for (std::size_t i = starts_[f]; i < ends_[f]; ++i) {
+            if (const auto* label = std::get_if<FrameLabel>(&tags[i].body))
+                labels_.emplace(lower(label->name), static_cast<int>(f));
+        }
+    }
+}
+
+std::optional<int> FrameIndex::labelFrame(const std::string& label) const
+{
+    const auto it = labels_.find(lower(label));
+    if (it == labels_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 // ---------------------------------------------------------------------------------------
 
 Timeline::Timeline(MovieStage& stage, const std::vector<Tag>& tags, int declaredFrames, int nesting,
                    DisplayObject* owner, Timeline* parent)
-    : stage_(stage), tags_(tags), frames_(tags, declaredFrames), nesting_(nesting), owner_(owner), parent_(parent)
+    : stage_(stage), tags_(tags), frames_(stage.frameIndex(tags, declaredFrames)), nesting_(nesting), owner_(owner),
+      parent_(parent)
 {
     id_ = stage_.timelineCreated(this);
-    for (int f = 0; f < frames_.count(); ++f) {
-        for (std::size_t i = frames_.first(f); i < frames_.last(f); ++i) {
-            if (const auto* label = std::get_if<FrameLabel>(&tags_[i].body))
-                labels_.emplace(lower(label->name), f);
-        }
-    }
 }
 
 Timeline::~Timeline()
@@ -151,8 +160,8 @@ void Timeline::enterFirstFrame()
 
 void Timeline::tick()
 {
-    if (playing_ && frames_.count() > 1)
-        gotoFrame(current_ + 1 >= frames_.count() ? 0 : current_ + 1);
+    if (playing_ && frames_->count() > 1)
+        gotoFrame(current_ + 1 >= frames_->count() ? 0 : current_ + 1);
     const std::uint64_t now = stage_.tickCount();
     for (auto& [depth, obj] : list_) {
         if (obj->bornTick == now)
@@ -166,7 +175,7 @@ void Timeline::tick()
 
 void Timeline::applyFrameToState(int frame, std::map<std::uint16_t, Placement>& state) const
 {
-    for (std::size_t i = frames_.first(frame); i < frames_.last(frame); ++i) {
+    for (std::size_t i = frames_->first(frame); i < frames_->last(frame); ++i) {
         const Tag& tag = tags_[i];
         if (const auto* place = std::get_if<PlaceObject>(&tag.body)) {
             auto it = state.find(place->depth);
@@ -222,7 +231,7 @@ void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
 
 void Timeline::runFrameSideTags(int frame, bool runActions)
 {
-    for (std::size_t i = frames_.first(frame); i < frames_.last(frame); ++i) {
+    for (std::size_t i = frames_->first(frame); i < frames_->last(frame); ++i) {
         const TagBody& body = tags_[i].body;
         if (const auto* action = std::get_if<DoAction>(&body)) {
             if (runActions)
@@ -236,7 +245,7 @@ void Timeline::runFrameSideTags(int frame, bool runActions)
 
 void Timeline::gotoFrame(int frame, bool runActions)
 {
-    frame = std::clamp(frame, 0, frames_.count() - 1);
+    frame = std::clamp(frame, 0, frames_->count() - 1);
     if (frame == current_)
         return;
     std::map<std::uint16_t, Placement> state;
@@ -262,10 +271,7 @@ void Timeline::gotoFrame(int frame, bool runActions)
 
 std::optional<int> Timeline::labelFrame(const std::string& label) const
 {
-    const auto it = labels_.find(lower(label));
-    if (it == labels_.end())
-        return std::nullopt;
-    return it->second;
+    return frames_->labelFrame(label);
 }
 
 DisplayObject* Timeline::childByName(const std::string& name) const
