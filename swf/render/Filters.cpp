@@ -215,7 +215,12 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes)
     const std::ptrdiff_t bpl = image.bytesPerLine();
     std::uint8_t* bits = image.bits();
     std::vector<std::uint32_t> tmp;
-    for (int pass = 0; pass < clampPasses(passes); ++pass) {
+    // Each pass costs the same whatever the radius; big pictures get fewer passes.
+    const std::uint64_t pixels = std::uint64_t(w) * std::uint64_t(h);
+    int allowed = clampPasses(passes);
+    while (allowed > 1 && pixels * std::uint64_t(allowed) > maxBlurWork)
+        --allowed;
+    for (int pass = 0; pass < allowed; ++pass) {
         if (rx > 0)
             for (int y = 0; y < h; ++y)
                 blurLine(bits + bpl * y, w, 4, rx, tmp);
@@ -249,7 +254,7 @@ QMargins filterMargins(const std::vector<Filter>& filters, double scale)
             grow(Fixed16{}, Fixed16{}, 1, -QPointF(std::abs(o.x()), std::abs(o.y())));
         }
     }
-    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, 4096.0))) + 1; };
+    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, maxFilterMargin))) + 1; };
     return QMargins(px(left), px(top), px(right), px(bottom));
 }
 

@@ -4,6 +4,7 @@
 #include "swf/render/Brushes.h"
 #include "swf/render/ColorTransform.h"
 #include "swf/render/Filters.h"
+#include "swf/render/Scanline.h"
 #include "swf/render/ShapeGeometry.h"
 #include "swf/render/TextRender.h"
 
@@ -26,6 +27,9 @@ QTransform toQTransform(const Matrix& m)
 }
 
 namespace {
+
+// Aliased drawing moves everything by this much up and left (see Renderer::draw).
+constexpr double aliasedTieShift = 1.0 / 64;
 
 // Sprites inside sprites deeper than this are not drawn (the tree comes from the movie).
 constexpr int maxNestingDepth = 64;
@@ -64,6 +68,12 @@ struct Layer {
         target.rect = rect;
     }
 };
+
+bool isFinite(const QTransform& m)
+{
+    return std::isfinite(m.m11()) && std::isfinite(m.m12()) && std::isfinite(m.m21()) && std::isfinite(m.m22()) &&
+        std::isfinite(m.dx()) && std::isfinite(m.dy()) && std::abs(m.dx()) < 1e9 && std::abs(m.dy()) < 1e9;
+}
 
 double transformScale(const QTransform& m)
 {
@@ -317,6 +327,8 @@ struct Renderer::Impl : BitmapProvider {
         if ((!node.visible && !ignoreVisibility) || level > maxNestingDepth)
             return;
         const QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
+        if (!isFinite(toDevice))
+            return; // scales multiplied past what a double holds
         const ColorXf cx = maskMode ? parentCx : parentCx.then(ColorXf::from(node.colorTransform));
         if (!maskMode && cx.mult[3] <= 0.0f && cx.add[3] <= 0.0f)
             return; // fully transparent
@@ -475,6 +487,33 @@ struct Renderer::Impl : BitmapProvider {
         }
     }
 
+    // Anti-aliased: Qt fills. Aliased: the pixels the movies' rules pick (Scanline.h).
+    void fillShapePath(Target& t, const QPainterPath& path, const QBrush& brush, const QTransform& toDevice)
+    {
+        QPainter& p = *t.painter;
+        if (antialias) {
+            p.fillPath(path, brush);
+            return;
+        }
+        const QTransform toLocal = t.toLocal(toDevice);
+        QRegion region;
+        if (!scanlineRegion(path, toLocal * QTransform::fromTranslate(aliasedTieShift, aliasedTieShift),
+                            QRect(QPoint(0, 0), t.rect.size()), region)) {
+            p.fillPath(path, brush);
+            return;
+        }
+        if (region.isEmpty())
+            return;
+        p.save();
+        p.resetTransform();
+        p.setClipRegion(region, Qt::IntersectClip);
+        QBrush local = brush;
+        if (brush.style() != Qt::SolidPattern)
+            local.setTransform(brush.transform() * toLocal);
+        p.fillRect(region.boundingRect(), local);
+        p.restore();
+    }
+
     void drawGeometry(Target& t, const ShapeGeometry& g, const QTransform& toDevice, const ColorXf& cx)
     {
         QPainter& p = *t.painter;
@@ -496,7 +535,7 @@ struct Renderer::Impl : BitmapProvider {
                 if (path.isEmpty())
                     continue;
                 if (maskMode) {
-                    p.fillPath(path, Qt::black);
+                    fillShapePath(t, path, QBrush(Qt::black), toDevice);
                     continue;
                 }
                 const FillBrush b = makeBrush(group.fills[i], cx, this);
@@ -504,7 +543,7 @@ struct Renderer::Impl : BitmapProvider {
                     continue;
                 if (b.bitmap)
                     p.setRenderHint(QPainter::SmoothPixmapTransform, b.smooth && antialias);
-                p.fillPath(path, b.brush);
+                fillShapePath(t, path, b.brush, toDevice);
             }
             if (maskMode)
                 continue; // a mask is the area of its fills; its lines do not count
@@ -525,7 +564,7 @@ struct Renderer::Impl : BitmapProvider {
                     stroke.outline = stroker.createStroke(path);
                     stroke.width = pen.widthF();
                 }
-                p.fillPath(stroke.outline, pen.brush());
+                fillShapePath(t, stroke.outline, pen.brush(), toDevice);
             }
         }
     }
@@ -646,7 +685,7 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
         // Aliased drawing fills a pixel whose centre lies on a left or top edge and not
         // one on a right or bottom edge; Qt decides ties the other way round. A shift
         // smaller than a twip moves the ties without moving anything else.
-        toDevice *= QTransform::fromTranslate(-1.0 / 64, -1.0 / 64);
+        toDevice *= QTransform::fromTranslate(-aliasedTieShift, -aliasedTieShift);
     }
     d->drawNode(t, root, toDevice, ColorXf{}, 0);
     painter.restore();
