@@ -123,8 +123,12 @@ public:
     DisplayObject* childByName(const std::string& name) const;
 
 private:
-    void applyFrameToState(int frame, std::map<std::uint16_t, Placement>& state) const;
-    void reconcile(const std::map<std::uint16_t, Placement>& state);
+    // What a run of frames leaves at each depth it touches (empty: nothing there).
+    using DepthState = std::map<std::uint16_t, std::optional<Placement>>;
+    void applyFrameToState(int frame, DepthState& state, bool seedFromList) const;
+    bool keepOrUpdate(DisplayObject& obj, const std::optional<Placement>* target);
+    // Makes the list show `state`: all of it when rebuilding, else the touched depths.
+    void reconcile(const DepthState& state, bool wholeList);
     void runFrameSideTags(int frame, bool runActions);
 
     MovieStage& stage_;
