@@ -115,6 +115,14 @@ Timeline* MovieStage::timeline(std::uint64_t id) const
     return it == timelines_.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<const FrameIndex> MovieStage::frameIndex(const std::vector<Tag>& tags, int declaredFrames)
+{
+    auto& slot = frameIndexes_[&tags];
+    if (!slot)
+        slot = std::make_shared<const FrameIndex>(tags, declaredFrames);
+    return slot;
+}
+
 void MovieStage::queueActions(Timeline& target, const ActionBlock& block)
 {
     queue_.push_back({target.id(), &block});

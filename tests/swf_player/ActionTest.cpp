@@ -221,3 +221,17 @@ TEST(ActionTest, ParentFrameScriptRunsBeforeTheFirstFrameOfSpritesItPlaces)
     stage.start();
     EXPECT_EQ(log, (QStringList{"parent", "child"}));
 }
+
+TEST(ActionTest, SpritesThatLiveOnlyInSkippedFramesNeverStart)
+{
+    QStringList log;
+    const Movie m = movie(3, {sprite(10, 1, {doAction({act(ActionCode::GetUrl, ActionGetUrl{"child", ""})}), showFrame()}),
+                              showFrame(), place(5, 10), showFrame(), remove(5), showFrame()});
+    MovieStage stage(m);
+    stage.setTraceSink([&](const QString& s) { log << s; });
+    stage.start();
+    stage.root().gotoFrame(2);
+    stage.runQueuedActions();
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(stage.root().displayList().empty());
+}
