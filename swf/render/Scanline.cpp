@@ -9,8 +9,9 @@ namespace swf::render {
 namespace {
 
 constexpr double twipsPerPixel = 20.0;
-// Coordinates beyond this (in device twips) are clamped; keeps products in 64 bits.
-constexpr double coordLimit = 1.0e9;
+// Coordinates beyond this (in device twips) are clamped; keeps the products of the exact
+// crossing test (coordinate times height) well inside 64 bits.
+constexpr double coordLimit = 1.0e8;
 // Rows times edges one path may cost; past it Qt's own filling takes over.
 constexpr std::uint64_t maxScanWork = 64ull << 20;
 
@@ -92,11 +93,26 @@ std::vector<Edge> edgesOf(const QPainterPath& path, const QTransform& m)
     return edges;
 }
 
+// Floor division for a positive divisor.
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
 // The first pixel whose centre (20 x + 10) is at or right of `x` twips.
 std::int64_t firstPixelFrom(std::int64_t x)
 {
-    const std::int64_t v = x - 10;
-    return v >= 0 ? (v + 19) / 20 : -((-v) / 20);
+    return -floorDiv(-(x - 10), 20);
+}
+
+// The first pixel whose centre is at or right of where `e` crosses the line y = yc, found
+// exactly: the crossing xt + (yc - yt) (xb - xt) / (yb - yt) is a fraction, and rounding
+// it to a whole twip first moves pixels whose centres lie within a twip of the edge.
+std::int64_t firstPixelRightOf(const Edge& e, std::int64_t yc)
+{
+    const std::int64_t dy = e.yb - e.yt; // > 0
+    const std::int64_t num = (e.xt - 10) * dy + (yc - e.yt) * (e.xb - e.xt);
+    return -floorDiv(-num, 20 * dy); // ceil(num / (20 dy))
 }
 
 } // namespace
@@ -135,9 +151,9 @@ bool scanlineRegion(const QPainterPath& path, const QTransform& toDevice, const 
         for (const Edge* e : active) {
             if (e->yt > yc)
                 continue;
-            // From the upper end, the step cut toward zero.
-            const std::int64_t x = e->xt + (yc - e->yt) * (e->xb - e->xt) / (e->yb - e->yt);
-            crossings.emplace_back(x, e->dir);
+            // Crossings in the same pixel gap leave nothing between them to fill, so the
+            // pixel index orders them well enough.
+            crossings.emplace_back(firstPixelRightOf(*e, yc), e->dir);
         }
         if (crossings.size() < 2)
             continue;
@@ -148,8 +164,8 @@ bool scanlineRegion(const QPainterPath& path, const QTransform& toDevice, const 
             const bool inside = evenOdd ? (winding & 1) != 0 : winding != 0;
             if (!inside)
                 continue;
-            const std::int64_t x0 = std::max<std::int64_t>(firstPixelFrom(crossings[i].first), clip.left());
-            const std::int64_t x1 = std::min<std::int64_t>(firstPixelFrom(crossings[i + 1].first), std::int64_t(clip.right()) + 1);
+            const std::int64_t x0 = std::max<std::int64_t>(crossings[i].first, clip.left());
+            const std::int64_t x1 = std::min<std::int64_t>(crossings[i + 1].first, std::int64_t(clip.right()) + 1);
             if (x1 <= x0)
                 continue;
             if (!rects.empty() && rects.back().top() == row && rects.back().right() + 1 >= x0) {

@@ -1,7 +1,7 @@
 #pragma once
 // Aliased filling by the rules the movies were made for: edges in whole device twips, each
-// scanline sampled at pixel centres, crossings found from an edge's upper end with the
-// division cut toward zero, a pixel filled when its centre lies in [left, right).
+// scanline sampled at pixel centres, crossings compared with the centres exactly, a pixel
+// filled when its centre lies in [left, right).
 // Qt's own aliased filling decides the edge cases differently, which shows as single
 // pixels along edges in pictures drawn at quality low.
 #include <QPainterPath>

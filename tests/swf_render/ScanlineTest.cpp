@@ -1,5 +1,5 @@
-// The aliased filling rule: pixel centres, left edges in, right edges out, crossings cut
-// toward the upper end of an edge.
+// The aliased filling rule: pixel centres, left edges in, right edges out, crossings
+// compared with the centres exactly.
 #include "swf/render/Scanline.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +26,24 @@ TEST(Scanline, EdgesThroughPixelCentresKeepTheLeftAndTopOnes)
     EXPECT_FALSE(r.contains(QPoint(20, 15)));
     EXPECT_FALSE(r.contains(QPoint(15, 20)));
     EXPECT_FALSE(r.contains(QPoint(9, 15)));
+}
+
+TEST(Scanline, SlopedEdgeJustRightOfACentreKeepsThePixel)
+{
+    // In twips: the right edge crosses row 264 (centre 5290) at 5710 + 11/23, just right
+    // of the centre of pixel 285; a crossing rounded to whole twips would drop it.
+    QPainterPath p;
+    p.moveTo(5000, 5273);
+    p.lineTo(5624, 5273);
+    p.lineTo(5741, 5296);
+    p.lineTo(5000, 5296);
+    p.closeSubpath();
+    QRegion r;
+    ASSERT_TRUE(swf::render::scanlineRegion(p, QTransform::fromScale(0.05, 0.05), QRect(0, 0, 400, 400), r));
+    EXPECT_TRUE(r.contains(QPoint(250, 264)));
+    EXPECT_TRUE(r.contains(QPoint(285, 264)));
+    EXPECT_FALSE(r.contains(QPoint(286, 264)));
+    EXPECT_FALSE(r.contains(QPoint(249, 264)));
 }
 
 TEST(Scanline, WholePixelSquareCoversItsPixelsExactly)
