@@ -115,6 +115,14 @@ Timeline* MovieStage::timeline(std::uint64_t id) const
     return it == timelines_.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<const FrameIndex> MovieStage::frameIndex(const std::vector<Tag>& tags, int declaredFrames)
+{
+    auto& slot = frameIndexes_[&tags];
+    if (!slot)
+        slot = std::make_shared<const FrameIndex>(tags, declaredFrames);
+    return slot;
+}
+
 void MovieStage::queueActions(Timeline& target, const ActionBlock& block)
 {
     queue_.push_back({target.id(), &block});
@@ -204,12 +212,26 @@ namespace {
 void buildNode(const MovieStage& stage, const DisplayObject& obj, DisplayNode& node,
                const ColorTransform* inheritedButtonCx);
 
+// Masks whose ranges lie inside one another on one list: each costs a layer while drawn,
+// so a movie that stacks thousands of them is cut here.
+constexpr std::size_t kMaxNestedMasks = 16;
+
 void buildChildren(const MovieStage& stage, const DisplayList& list, std::vector<DisplayNode>& out)
 {
     out.reserve(list.size());
+    std::vector<std::uint16_t> openMasks; // clip depths of the masks covering this depth
     for (const auto& [depth, obj] : list) {
         if (!obj->character)
             continue;
+        while (!openMasks.empty() && openMasks.back() < depth)
+            openMasks.pop_back();
+        const std::uint16_t clip = obj->placement.clipDepth;
+        if (clip != 0) {
+            if (openMasks.size() >= kMaxNestedMasks)
+                continue;
+            if (clip > depth)
+                openMasks.push_back(std::min(clip, openMasks.empty() ? clip : openMasks.back()));
+        }
         out.emplace_back();
         buildNode(stage, *obj, out.back(), nullptr);
     }

@@ -76,6 +76,8 @@ public:
     std::uint64_t timelineCreated(Timeline* timeline);
     void timelineDestroyed(std::uint64_t id);
     Timeline* timeline(std::uint64_t id) const;
+    // The frame index of a tag list, made once and shared by every timeline that plays it.
+    std::shared_ptr<const FrameIndex> frameIndex(const std::vector<Tag>& tags, int declaredFrames);
 
     // Actions: frame and button actions are queued and run in order by the runner.
     void queueActions(Timeline& target, const ActionBlock& block);
@@ -123,6 +125,7 @@ private:
     int liveObjects_ = 0;
     int limitCuts_ = 0;
     std::unordered_map<std::uint64_t, Timeline*> timelines_;
+    std::unordered_map<const std::vector<Tag>*, std::shared_ptr<const FrameIndex>> frameIndexes_;
 
     struct Queued {
         std::uint64_t timeline;

@@ -248,6 +248,7 @@ void Player::render(QPainter& painter, const QRect& viewport)
         const player::StageFit fit = player::fitStage(d->movie->header.frameRect, viewport);
         if (fit.valid()) {
             d->lastFit = fit;
+            // Objects off the stage stay hidden: the bars show the background only.
             painter.setClipRect(fit.stageRect, Qt::IntersectClip);
             d->stage->buildScene(d->scene);
             d->renderer->draw(painter, d->scene, fit.stageToDevice, d->quality != Quality::Low);

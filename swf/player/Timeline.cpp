@@ -120,21 +120,30 @@ FrameIndex::FrameIndex(const std::vector<Tag>& tags, int declaredFrames)
     frames = std::max<std::size_t>(frames, 1);
     starts_.resize(frames, tags.size());
     ends_.resize(frames, tags.size());
+    for (std::size_t f = 0; f < frames; ++f) {
+        for (std::size_t i = starts_[f]; i < ends_[f]; ++i) {
+            if (const auto* label = std::get_if<FrameLabel>(&tags[i].body))
+                labels_.emplace(lower(label->name), static_cast<int>(f));
+        }
+    }
+}
+
+std::optional<int> FrameIndex::labelFrame(const std::string& label) const
+{
+    const auto it = labels_.find(lower(label));
+    if (it == labels_.end())
+        return std::nullopt;
+    return it->second;
 }
 
 // ---------------------------------------------------------------------------------------
 
 Timeline::Timeline(MovieStage& stage, const std::vector<Tag>& tags, int declaredFrames, int nesting,
                    DisplayObject* owner, Timeline* parent)
-    : stage_(stage), tags_(tags), frames_(tags, declaredFrames), nesting_(nesting), owner_(owner), parent_(parent)
+    : stage_(stage), tags_(tags), frames_(stage.frameIndex(tags, declaredFrames)), nesting_(nesting), owner_(owner),
+      parent_(parent)
 {
     id_ = stage_.timelineCreated(this);
-    for (int f = 0; f < frames_.count(); ++f) {
-        for (std::size_t i = frames_.first(f); i < frames_.last(f); ++i) {
-            if (const auto* label = std::get_if<FrameLabel>(&tags_[i].body))
-                labels_.emplace(lower(label->name), f);
-        }
-    }
 }
 
 Timeline::~Timeline()
@@ -151,8 +160,8 @@ void Timeline::enterFirstFrame()
 
 void Timeline::tick()
 {
-    if (playing_ && frames_.count() > 1)
-        gotoFrame(current_ + 1 >= frames_.count() ? 0 : current_ + 1);
+    if (playing_ && frames_->count() > 1)
+        gotoFrame(current_ + 1 >= frames_->count() ? 0 : current_ + 1);
     const std::uint64_t now = stage_.tickCount();
     for (auto& [depth, obj] : list_) {
         if (obj->bornTick == now)
@@ -164,52 +173,85 @@ void Timeline::tick()
     }
 }
 
-void Timeline::applyFrameToState(int frame, std::map<std::uint16_t, Placement>& state) const
+void Timeline::applyFrameToState(int frame, DepthState& state, bool seedFromList) const
 {
-    for (std::size_t i = frames_.first(frame); i < frames_.last(frame); ++i) {
+    for (std::size_t i = frames_->first(frame); i < frames_->last(frame); ++i) {
         const Tag& tag = tags_[i];
-        if (const auto* place = std::get_if<PlaceObject>(&tag.body)) {
-            auto it = state.find(place->depth);
-            if (place->move && it != state.end()) {
-                applyPlaceObject(it->second, *place, false);
-            } else if (place->move && !place->characterId) {
-                // Moving an empty depth does nothing.
-            } else if (place->characterId) {
-                // A new placement; a "replace" of an empty depth places its character too.
-                Placement& p = state[place->depth];
-                applyPlaceObject(p, *place, true);
-                p.placeTag = i;
+        const auto* place = std::get_if<PlaceObject>(&tag.body);
+        const auto* remove = std::get_if<RemoveObject>(&tag.body);
+        if (!place && !remove)
+            continue;
+        const std::uint16_t depth = place ? place->depth : remove->depth;
+        auto it = state.find(depth);
+        if (it == state.end()) {
+            // First touch of this depth: it starts as shown (forward) or empty (rebuild).
+            std::optional<Placement> seed;
+            if (seedFromList) {
+                const auto live = list_.find(depth);
+                if (live != list_.end() && live->second->placement.placeTag != kNoTag)
+                    seed = live->second->placement;
             }
-        } else if (const auto* remove = std::get_if<RemoveObject>(&tag.body)) {
-            state.erase(remove->depth);
+            it = state.emplace(depth, std::move(seed)).first;
+        }
+        std::optional<Placement>& slot = it->second;
+        if (remove) {
+            slot.reset();
+        } else if (place->move && slot) {
+            applyPlaceObject(*slot, *place, false);
+        } else if (place->characterId) {
+            // A new placement; a "replace" of an empty depth places its character too.
+            // Moving an empty depth without a character does nothing.
+            slot.emplace();
+            applyPlaceObject(*slot, *place, true);
+            slot->placeTag = i;
         }
     }
 }
 
-void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
+bool Timeline::keepOrUpdate(DisplayObject& obj, const std::optional<Placement>* target)
+{
+    if (!target || !*target || (*target)->placeTag != obj.placement.placeTag)
+        return false;
+    const bool newCharacter = (*target)->characterId != obj.placement.characterId;
+    obj.placement = **target;
+    if (newCharacter)
+        setCharacter(stage_, obj, nesting_, this);
+    return true;
+}
+
+void Timeline::reconcile(const DepthState& state, bool wholeList)
 {
     // Objects whose placement is gone leave; kept ones take the properties of the target.
-    for (auto it = list_.begin(); it != list_.end();) {
-        DisplayObject& obj = *it->second;
-        const auto target = state.find(it->first);
-        if (target == state.end() || target->second.placeTag != obj.placement.placeTag) {
-            it = list_.erase(it);
-            continue;
+    // Objects placed by scripts (no placing tag) are left alone.
+    if (wholeList) {
+        for (auto it = list_.begin(); it != list_.end();) {
+            if (it->second->placement.placeTag == kNoTag) {
+                ++it;
+                continue;
+            }
+            const auto target = state.find(it->first);
+            if (keepOrUpdate(*it->second, target == state.end() ? nullptr : &target->second))
+                ++it;
+            else
+                it = list_.erase(it);
         }
-        const bool newCharacter = target->second.characterId != obj.placement.characterId;
-        obj.placement = target->second;
-        if (newCharacter)
-            setCharacter(stage_, obj, nesting_, this);
-        ++it;
+    } else {
+        for (const auto& [depth, target] : state) {
+            const auto it = list_.find(depth);
+            if (it == list_.end() || it->second->placement.placeTag == kNoTag)
+                continue;
+            if (!keepOrUpdate(*it->second, &target))
+                list_.erase(it);
+        }
     }
-    for (const auto& [depth, placement] : state) {
-        if (list_.count(depth))
-            continue;
+    for (const auto& [depth, target] : state) {
+        if (!target || list_.count(depth))
+            continue; // nothing there, kept above, or a script's object holds the depth
         if (!stage_.mayCreate(nesting_))
             continue;
         auto obj = std::make_unique<DisplayObject>(stage_);
         obj->depth = depth;
-        obj->placement = placement;
+        obj->placement = *target;
         DisplayObject& ref = *obj;
         list_.emplace(depth, std::move(obj));
         setCharacter(stage_, ref, nesting_, this);
@@ -218,7 +260,7 @@ void Timeline::reconcile(const std::map<std::uint16_t, Placement>& state)
 
 void Timeline::runFrameSideTags(int frame, bool runActions)
 {
-    for (std::size_t i = frames_.first(frame); i < frames_.last(frame); ++i) {
+    for (std::size_t i = frames_->first(frame); i < frames_->last(frame); ++i) {
         const TagBody& body = tags_[i].body;
         if (const auto* action = std::get_if<DoAction>(&body)) {
             if (runActions)
@@ -232,34 +274,27 @@ void Timeline::runFrameSideTags(int frame, bool runActions)
 
 void Timeline::gotoFrame(int frame, bool runActions)
 {
-    frame = std::clamp(frame, 0, frames_.count() - 1);
+    frame = std::clamp(frame, 0, frames_->count() - 1);
     if (frame == current_)
         return;
-    std::map<std::uint16_t, Placement> state;
-    int from = 0;
-    if (frame > current_) {
-        // Forward: start from what is shown and run the frames in between.
-        for (const auto& [depth, obj] : list_) {
-            if (obj->placement.placeTag != kNoTag)
-                state.emplace(depth, obj->placement);
-        }
-        from = current_ + 1;
-    }
-    // Backward: the target frame is rebuilt from the first; objects whose placement is
-    // still the same are kept as they are (a sprite keeps playing where it was).
-    for (int f = from; f <= frame; ++f)
-        applyFrameToState(f, state);
+    // Forward: the frames in between run their display-list tags on what is shown; only
+    // the depths they touch change. Backward: the target frame is rebuilt from the first,
+    // and objects whose placement is still the same are kept as they are (a sprite keeps
+    // playing where it was).
+    const bool forward = frame > current_;
+    DepthState state;
+    for (int f = forward ? current_ + 1 : 0; f <= frame; ++f)
+        applyFrameToState(f, state, forward);
     current_ = frame;
-    reconcile(state);
+    // The frame's own script is queued before the sprites it places queue their first
+    // frames', so it runs first (a sprite's first frame sees what its parent set up).
     runFrameSideTags(frame, runActions);
+    reconcile(state, !forward);
 }
 
 std::optional<int> Timeline::labelFrame(const std::string& label) const
 {
-    const auto it = labels_.find(lower(label));
-    if (it == labels_.end())
-        return std::nullopt;
-    return it->second;
+    return frames_->labelFrame(label);
 }
 
 DisplayObject* Timeline::childByName(const std::string& name) const

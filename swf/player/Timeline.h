@@ -40,7 +40,7 @@ struct Placement {
     bool cacheAsBitmap = false;
     std::optional<Rgba> background;
     std::string name;
-    std::size_t placeTag = kNoTag;
+    std::size_t placeTag = kNoTag; // kNoTag: placed by a script, not by the timeline
 };
 
 // Applies a PlaceObject to the placement at its depth. `fresh` starts from defaults (a
@@ -67,7 +67,8 @@ struct DisplayObject {
 
 using DisplayList = std::map<std::uint16_t, std::unique_ptr<DisplayObject>>;
 
-// The frames of a tag list: where each frame's tags begin and end.
+// The frames of a tag list (where each frame's tags begin and end) and its labels. One
+// per sprite definition, shared by all its instances.
 class FrameIndex {
 public:
     FrameIndex(const std::vector<Tag>& tags, int declaredFrames);
@@ -75,9 +76,12 @@ public:
     // Tag index range [first, last) of `frame`; empty past the tags.
     std::size_t first(int frame) const { return starts_[static_cast<std::size_t>(frame)]; }
     std::size_t last(int frame) const { return ends_[static_cast<std::size_t>(frame)]; }
+    // Frame of a label (case-insensitive, as labels are in scripts; the first wins).
+    std::optional<int> labelFrame(const std::string& label) const;
 
 private:
     std::vector<std::size_t> starts_, ends_;
+    std::unordered_map<std::string, int> labels_; // lower-case label -> frame
 };
 
 class Timeline {
@@ -91,7 +95,7 @@ public:
 
     std::uint64_t id() const { return id_; }
     int currentFrame() const { return current_; }
-    int totalFrames() const { return frames_.count(); }
+    int totalFrames() const { return frames_->count(); }
     bool isPlaying() const { return playing_; }
     int nesting() const { return nesting_; }
     DisplayObject* owner() const { return owner_; }
@@ -119,13 +123,17 @@ public:
     DisplayObject* childByName(const std::string& name) const;
 
 private:
-    void applyFrameToState(int frame, std::map<std::uint16_t, Placement>& state) const;
-    void reconcile(const std::map<std::uint16_t, Placement>& state);
+    // What a run of frames leaves at each depth it touches (empty: nothing there).
+    using DepthState = std::map<std::uint16_t, std::optional<Placement>>;
+    void applyFrameToState(int frame, DepthState& state, bool seedFromList) const;
+    bool keepOrUpdate(DisplayObject& obj, const std::optional<Placement>* target);
+    // Makes the list show `state`: all of it when rebuilding, else the touched depths.
+    void reconcile(const DepthState& state, bool wholeList);
     void runFrameSideTags(int frame, bool runActions);
 
     MovieStage& stage_;
     const std::vector<Tag>& tags_;
-    FrameIndex frames_;
+    std::shared_ptr<const FrameIndex> frames_;
     int nesting_ = 0;
     DisplayObject* owner_ = nullptr;
     Timeline* parent_ = nullptr;
@@ -133,7 +141,6 @@ private:
     int current_ = -1;
     bool playing_ = true;
     DisplayList list_;
-    std::unordered_map<std::string, int> labels_; // lower-case label -> frame
 };
 
 // A button's mouse state; what it shows follows from it.

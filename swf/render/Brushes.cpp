@@ -38,18 +38,42 @@ QColor mixLinear(const QColor& a, const QColor& b, double t)
 QGradientStops gradientStops(const Gradient& g, const ColorXf& cx)
 {
     QGradientStops stops;
-    stops.reserve(static_cast<qsizetype>(g.records.size()));
+    const std::size_t n = g.records.size();
+    stops.reserve(static_cast<qsizetype>(n * 2));
     double last = 0.0;
-    for (const GradientRecord& r : g.records) {
+    auto add = [&](double ratio, const QColor& c) {
+        if (ratio >= 256.0 && !stops.isEmpty())
+            return; // past the last step of the table; the colour before it pads
+
         // Ratios must not go back; a record out of order is drawn at the last position.
-        const double pos = std::max(last, r.ratio / 255.0);
-        stops.append({pos, cx.color(r.color)});
+        const double pos = std::clamp(std::max(last, ratio / 256.0), 0.0, 1.0);
+        stops.append({pos, c});
         last = pos;
+    };
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i;
+        while (j < n && g.records[j].ratio == g.records[i].ratio)
+            ++j;
+        // Records that share a ratio each get a band one step wide, one after the other,
+        // as the movies' own player shows them.
+        // Step i of the table covers ratios i to i + 1; a lone record's colour sits in the
+        // middle of its step.
+        const double r = g.records[i].ratio;
+        if (j - i == 1) {
+            add(r + 0.5, cx.color(g.records[i].color));
+        } else {
+            for (std::size_t k = i; k < j; ++k) {
+                const QColor c = cx.color(g.records[k].color);
+                add(r + static_cast<double>(k - i), c);
+                add(r + static_cast<double>(k - i) + 0.99, c);
+            }
+        }
+        i = j;
     }
     if (g.interpolation == InterpolationMode::Linear && stops.size() > 1) {
         // Qt mixes in sRGB; approximate linear-RGB mixing with stops in between.
         QGradientStops fine;
-        constexpr int steps = 8;
+        constexpr int steps = 32;
         for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
             const auto& a = stops[i];
             const auto& b = stops[i + 1];
@@ -105,15 +129,37 @@ FillBrush makeBrush(const FillStyle& fill, const ColorXf& cx, BitmapProvider* bi
         return out;
     }
     if (isBitmapFill(fill.type)) {
-        const QImage* image = bitmaps ? bitmaps->bitmap(fill.bitmapId) : nullptr;
+        const bool clipped = fill.type == FillType::ClippedBitmap || fill.type == FillType::NonSmoothedClippedBitmap;
+        const QImage* image = nullptr;
+        if (bitmaps)
+            image = clipped ? bitmaps->clampedBitmap(fill.bitmapId) : bitmaps->bitmap(fill.bitmapId);
         if (!image || image->isNull())
             return out;
         out.bitmap = true;
         out.smooth = fill.type == FillType::RepeatingBitmap || fill.type == FillType::ClippedBitmap;
         out.brush = QBrush(cx.isIdentity() ? *image : transformImage(*image, cx));
-        out.brush.setTransform(toQTransform(fill.bitmapMatrix));
+        QTransform m = toQTransform(fill.bitmapMatrix);
+        if (clipped)
+            m = QTransform::fromTranslate(-1, -1) * m;
+        out.brush.setTransform(m);
         out.valid = true;
         return out;
+    }
+    return out;
+}
+
+QImage padImage(const QImage& image, int pad)
+{
+    const QImage src = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out(src.width() + 2 * pad, src.height() + 2 * pad, QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull() || src.isNull())
+        return {};
+    const int w = src.width(), h = src.height();
+    for (int y = 0; y < out.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(std::clamp(y - pad, 0, h - 1)));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            line[x] = in[std::clamp(x - pad, 0, w - 1)];
     }
     return out;
 }

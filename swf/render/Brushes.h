@@ -17,7 +17,13 @@ class BitmapProvider {
 public:
     virtual ~BitmapProvider() = default;
     virtual const QImage* bitmap(std::uint16_t id) = 0;
+    // The bitmap with a one-pixel border repeating its edge pixels, for clipped fills:
+    // a texture brush repeats, and this keeps the far edge from bleeding into the near one.
+    virtual const QImage* clampedBitmap(std::uint16_t id) = 0;
 };
+
+// `image` with a border of `pad` pixels copying its edge pixels.
+QImage padImage(const QImage& image, int pad);
 
 struct FillBrush {
     QBrush brush;

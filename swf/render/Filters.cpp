@@ -12,11 +12,13 @@ namespace {
 
 int clampPasses(int passes) { return std::clamp(passes, 1, maxBlurPasses); }
 
-double clampBlur(double v, double scale)
+// Blur sizes stay in device pixels whatever the view's scale (as the movies' own player
+// draws them); distances do scale.
+double clampBlur(double v, double)
 {
     if (!std::isfinite(v) || v <= 0)
         return 0;
-    return std::min(v, maxBlurPixels) * std::clamp(scale, 0.0, 16.0);
+    return std::min(v, maxBlurPixels);
 }
 
 // Half the box width; Flash blurs with a box of `blur` pixels, so a radius of half that.
@@ -51,7 +53,7 @@ void blurLine(std::uint8_t* data, int count, std::ptrdiff_t stride, int radius, 
 
 QPointF offsetOf(Fixed16 angle, Fixed16 distance, double scale)
 {
-    const double d = std::clamp(distance.toDouble(), -2000.0, 2000.0) * scale;
+    const double d = std::clamp(distance.toDouble(), -2000.0, 2000.0) * std::clamp(scale, 0.0, 16.0);
     const double a = angle.toDouble();
     return QPointF(std::cos(a) * d, std::sin(a) * d);
 }
@@ -124,6 +126,59 @@ void applyShadow(QImage& image, const Rgba& color, double blurX, double blurY, i
     image = shadow;
 }
 
+// Both sides of a bevel: the object's alpha moved along and against the light, blurred;
+// where they differ the highlight or the shadow shows.
+void applyBevel(QImage& image, const BevelFilter& f, double blurX, double blurY, QPointF offset)
+{
+    const QSize size = image.size();
+    auto shifted = [&](QPointF by) {
+        QImage out(size, QImage::Format_ARGB32_Premultiplied);
+        out.fill(Qt::transparent);
+        QPainter p(&out);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(by, image);
+        p.end();
+        boxBlur(out, blurX, blurY, f.passes);
+        return out;
+    };
+    const QImage along = shifted(offset);
+    const QImage against = shifted(-offset);
+    const double k = std::clamp(f.strength.toDouble(), 0.0, 255.0);
+    QImage bevel(size, QImage::Format_ARGB32_Premultiplied);
+    const bool outer = !f.inner && !f.onTop;
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(along.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(against.constScanLine(y));
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(bevel.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int diff = static_cast<int>((qAlpha(a[x]) - qAlpha(b[x])) * k);
+            const int amount = std::min(255, std::abs(diff));
+            const Rgba& c = diff > 0 ? f.highlightColor : f.shadowColor;
+            // Inner bevels stay on the object, outer ones around it.
+            int cover = 255;
+            if (f.inner)
+                cover = qAlpha(src[x]);
+            else if (outer)
+                cover = 255 - qAlpha(src[x]);
+            const int alpha = amount * c.a / 255 * cover / 255;
+            out[x] = qRgba(c.r * alpha / 255, c.g * alpha / 255, c.b * alpha / 255, alpha);
+        }
+    }
+    QPainter p(&bevel);
+    if (f.knockout) {
+        // Only the bevel remains.
+    } else if (f.inner || f.onTop) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        p.drawImage(0, 0, image);
+    } else {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawImage(0, 0, image);
+    }
+    p.end();
+    image = bevel;
+}
+
 void applyColorMatrix(QImage& image, const float (&m)[20])
 {
     for (int y = 0; y < image.height(); ++y) {
@@ -160,7 +215,12 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes)
     const std::ptrdiff_t bpl = image.bytesPerLine();
     std::uint8_t* bits = image.bits();
     std::vector<std::uint32_t> tmp;
-    for (int pass = 0; pass < clampPasses(passes); ++pass) {
+    // Each pass costs the same whatever the radius; big pictures get fewer passes.
+    const std::uint64_t pixels = std::uint64_t(w) * std::uint64_t(h);
+    int allowed = clampPasses(passes);
+    while (allowed > 1 && pixels * std::uint64_t(allowed) > maxBlurWork)
+        --allowed;
+    for (int pass = 0; pass < allowed; ++pass) {
         if (rx > 0)
             for (int y = 0; y < h; ++y)
                 blurLine(bits + bpl * y, w, 4, rx, tmp);
@@ -188,8 +248,13 @@ QMargins filterMargins(const std::vector<Filter>& filters, double scale)
             grow(s->blurX, s->blurY, s->passes, s->inner ? QPointF() : offsetOf(s->angle, s->distance, scale));
         else if (const auto* g = std::get_if<GlowFilter>(&f))
             grow(g->blurX, g->blurY, g->passes, {});
+        else if (const auto* b = std::get_if<BevelFilter>(&f)) {
+            const QPointF o = offsetOf(b->angle, b->distance, scale);
+            grow(b->blurX, b->blurY, b->passes, QPointF(std::abs(o.x()), std::abs(o.y())));
+            grow(Fixed16{}, Fixed16{}, 1, -QPointF(std::abs(o.x()), std::abs(o.y())));
+        }
     }
-    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, 4096.0))) + 1; };
+    auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, maxFilterMargin))) + 1; };
     return QMargins(px(left), px(top), px(right), px(bottom));
 }
 
@@ -205,6 +270,9 @@ void applyFilters(QImage& image, const std::vector<Filter>& filters, double scal
         } else if (const auto* g = std::get_if<GlowFilter>(&f)) {
             applyShadow(image, g->color, clampBlur(g->blurX.toDouble(), scale), clampBlur(g->blurY.toDouble(), scale),
                         g->passes, g->strength.toDouble(), g->inner, g->knockout, g->compositeSource, QPointF());
+        } else if (const auto* b = std::get_if<BevelFilter>(&f)) {
+            applyBevel(image, *b, clampBlur(b->blurX.toDouble(), scale), clampBlur(b->blurY.toDouble(), scale),
+                       offsetOf(b->angle, b->distance, scale));
         } else if (const auto* c = std::get_if<ColorMatrixFilter>(&f)) {
             applyColorMatrix(image, c->matrix);
         }

@@ -4,6 +4,7 @@
 #include "swf/render/Brushes.h"
 #include "swf/render/ColorTransform.h"
 #include "swf/render/Filters.h"
+#include "swf/render/Scanline.h"
 #include "swf/render/ShapeGeometry.h"
 #include "swf/render/TextRender.h"
 
@@ -27,10 +28,16 @@ QTransform toQTransform(const Matrix& m)
 
 namespace {
 
+// Aliased drawing moves everything by this much up and left (see Renderer::draw).
+constexpr double aliasedTieShift = 1.0 / 64;
+
 // Sprites inside sprites deeper than this are not drawn (the tree comes from the movie).
 constexpr int maxNestingDepth = 64;
 // Morph shapes kept at different ratios at once.
 constexpr std::size_t maxMorphEntries = 256;
+// Off-screen layers alive at once (masks inside masks, blends inside blends); beyond
+// this the effect is left out and the content drawn directly.
+constexpr std::size_t maxLayerBytes = 256u << 20;
 
 // Where drawing goes: the caller's painter or an off-screen layer. Device coordinates are
 // those of the caller's painter; a layer covers `rect` of them.
@@ -62,6 +69,12 @@ struct Layer {
     }
 };
 
+bool isFinite(const QTransform& m)
+{
+    return std::isfinite(m.m11()) && std::isfinite(m.m12()) && std::isfinite(m.m21()) && std::isfinite(m.m22()) &&
+        std::isfinite(m.dx()) && std::isfinite(m.dy()) && std::abs(m.dx()) < 1e9 && std::abs(m.dy()) < 1e9;
+}
+
 double transformScale(const QTransform& m)
 {
     return std::sqrt(std::abs(m.determinant()));
@@ -80,7 +93,7 @@ Qt::PenJoinStyle toQt(JoinStyle j)
 {
     switch (j) {
     case JoinStyle::Bevel: return Qt::BevelJoin;
-    case JoinStyle::Miter: return Qt::MiterJoin;
+    case JoinStyle::Miter: return Qt::SvgMiterJoin; // the limit is a ratio to the width, as in movies
     default: return Qt::RoundJoin;
     }
 }
@@ -97,6 +110,24 @@ struct Renderer::Impl : BitmapProvider {
     const CharacterLibrary& lib;
     bool antialias = true;
     bool maskMode = false; // drawing the shape of a mask: every fill is opaque
+    bool inBlendGroup = false; // drawing into the layer of a parent with a blend mode
+    std::size_t layerBytes = 0;  // held by the layers alive now
+
+    // Reserves room for `count` layers of `rect`; false when over the budget.
+    bool reserveLayers(const QRect& rect, int count)
+    {
+        const std::size_t bytes = static_cast<std::size_t>(rect.width()) * static_cast<std::size_t>(rect.height()) * 4u
+            * static_cast<std::size_t>(count);
+        if (layerBytes + bytes > maxLayerBytes)
+            return false;
+        layerBytes += bytes;
+        return true;
+    }
+    void releaseLayers(const QRect& rect, int count)
+    {
+        layerBytes -= static_cast<std::size_t>(rect.width()) * static_cast<std::size_t>(rect.height()) * 4u
+            * static_cast<std::size_t>(count);
+    }
     double stagePixelScale = 1.0; // device pixels per stage pixel
 
     std::unordered_map<const TagBody*, std::unique_ptr<ShapeGeometry>> shapes;
@@ -122,6 +153,17 @@ struct Renderer::Impl : BitmapProvider {
         else
             return nullptr;
         const QImage* stored = bitmaps.insert(id, std::move(image));
+        return stored->isNull() ? nullptr : stored;
+    }
+
+    BitmapCache clampedBitmaps{64u << 20};
+
+    const QImage* clampedBitmap(std::uint16_t id) override
+    {
+        if (const QImage* cached = clampedBitmaps.find(id))
+            return cached->isNull() ? nullptr : cached;
+        const QImage* plain = bitmap(id);
+        const QImage* stored = clampedBitmaps.insert(id, plain ? padImage(*plain, 1) : QImage());
         return stored->isNull() ? nullptr : stored;
     }
 
@@ -243,6 +285,15 @@ struct Renderer::Impl : BitmapProvider {
         const QRect rect = deviceRect(localBounds(mask, level + 1), maskToDevice, t.rect);
         if (rect.isEmpty())
             return;
+        if (!reserveLayers(rect, 2)) {
+            drawChildren(t, siblings, begin, end, toDevice, cx, level);
+            return;
+        }
+        struct Release {
+            Impl* d;
+            QRect r;
+            ~Release() { d->releaseLayers(r, 2); }
+        } release{this, rect};
         Layer content(rect, antialias);
         drawChildren(content.target, siblings, begin, end, toDevice, cx, level);
         Layer shape(rect, antialias);
@@ -276,12 +327,16 @@ struct Renderer::Impl : BitmapProvider {
         if ((!node.visible && !ignoreVisibility) || level > maxNestingDepth)
             return;
         const QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
+        if (!isFinite(toDevice))
+            return; // scales multiplied past what a double holds
         const ColorXf cx = maskMode ? parentCx : parentCx.then(ColorXf::from(node.colorTransform));
         if (!maskMode && cx.mult[3] <= 0.0f && cx.add[3] <= 0.0f)
             return; // fully transparent
 
         const BlendMode blend = node.blendMode;
         const bool filtered = !maskMode && hasDrawnFilter(node.filters);
+        if (!maskMode && (blend == BlendMode::Alpha || blend == BlendMode::Erase) && !inBlendGroup)
+            return; // these act on the layer of a blended parent; without one they show nothing
         const bool layered = !maskMode && (blend >= BlendMode::Layer || filtered);
         if (!layered) {
             drawContent(t, node, toDevice, cx, level);
@@ -298,8 +353,20 @@ struct Renderer::Impl : BitmapProvider {
         ColorXf inner = cx;
         const double opacity = std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0);
         inner.mult[3] = 1.0f;
+        if (!reserveLayers(rect, 1)) {
+            drawContent(t, node, toDevice, cx, level);
+            return;
+        }
+        struct Release {
+            Impl* d;
+            QRect r;
+            ~Release() { d->releaseLayers(r, 1); }
+        } release{this, rect};
         Layer layer(rect, antialias);
+        const bool wasGroup = inBlendGroup;
+        inBlendGroup = blend >= BlendMode::Layer;
         drawContent(layer.target, node, toDevice, inner, level);
+        inBlendGroup = wasGroup;
         layer.painter.end();
         if (filtered)
             applyFilters(layer.image, node.filters, stagePixelScale);
@@ -310,7 +377,8 @@ struct Renderer::Impl : BitmapProvider {
     {
         for (const Filter& f : filters)
             if (std::holds_alternative<BlurFilter>(f) || std::holds_alternative<DropShadowFilter>(f) ||
-                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f))
+                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f) ||
+                std::holds_alternative<BevelFilter>(f))
                 return true;
         return false;
     }
@@ -381,11 +449,11 @@ struct Renderer::Impl : BitmapProvider {
                 if (const ShapeGeometry* g = shapeOf(node))
                     drawGeometry(t, *g, toDevice, cx);
             } else if (const auto* st = std::get_if<DefineText>(body)) {
-                text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode);
+                text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
             } else if (const auto* et = std::get_if<DefineEditText>(body)) {
                 const QString shown = node.text.isEmpty() && et->initialText
                     ? QString::fromStdString(*et->initialText) : node.text;
-                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode);
+                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
             } else if (isBitmapTag(body)) {
                 drawBitmap(t, node, toDevice, cx);
             }
@@ -419,17 +487,68 @@ struct Renderer::Impl : BitmapProvider {
         }
     }
 
+    TextRender::GlyphFill glyphFill(Target& t)
+    {
+        return [this, &t](const QPainterPath& path, const QColor& color, const QTransform& toLocal) {
+            t.painter->setTransform(toLocal);
+            fillLocal(t, path, QBrush(color), toLocal);
+        };
+    }
+
+    void fillShapePath(Target& t, const QPainterPath& path, const QBrush& brush, const QTransform& toDevice)
+    {
+        fillLocal(t, path, brush, t.toLocal(toDevice));
+    }
+
+    // Anti-aliased: Qt fills. Aliased: the pixels the movies' rules pick (Scanline.h).
+    // The painter's transform is `toLocal`.
+    void fillLocal(Target& t, const QPainterPath& path, const QBrush& brush, const QTransform& toLocal)
+    {
+        QPainter& p = *t.painter;
+        if (antialias) {
+            p.fillPath(path, brush);
+            return;
+        }
+        QRegion region;
+        if (!scanlineRegion(path, toLocal * QTransform::fromTranslate(aliasedTieShift, aliasedTieShift),
+                            QRect(QPoint(0, 0), t.rect.size()), region)) {
+            p.fillPath(path, brush);
+            return;
+        }
+        if (region.isEmpty())
+            return;
+        p.save();
+        p.resetTransform();
+        p.setClipRegion(region, Qt::IntersectClip);
+        QBrush local = brush;
+        if (brush.style() != Qt::SolidPattern)
+            local.setTransform(brush.transform() * toLocal);
+        p.fillRect(region.boundingRect(), local);
+        p.restore();
+    }
+
     void drawGeometry(Target& t, const ShapeGeometry& g, const QTransform& toDevice, const ColorXf& cx)
     {
         QPainter& p = *t.painter;
         p.setTransform(t.toLocal(toDevice));
+        const double scale = transformScale(toDevice);
+        const bool flatten = antialias && scale > 0 && std::isfinite(scale);
+        // Four steps per doubling of the scale; curves within a fifth of a pixel.
+        const int step = flatten ? static_cast<int>(std::floor(std::log2(scale) * 4)) : 0;
+        const double tolerance = flatten ? 0.2 / std::exp2((step + 1) / 4.0) : 0;
         for (const StyleGroup& group : g.groups) {
+            if (flatten && group.flatScaleStep != step) {
+                group.flatFills.resize(group.fillPaths.size());
+                for (std::size_t i = 0; i < group.fillPaths.size(); ++i)
+                    group.flatFills[i] = flattenPath(group.fillPaths[i], tolerance);
+                group.flatScaleStep = step;
+            }
             for (std::size_t i = 0; i < group.fillPaths.size() && i < group.fills.size(); ++i) {
-                const QPainterPath& path = group.fillPaths[i];
+                const QPainterPath& path = flatten ? group.flatFills[i] : group.fillPaths[i];
                 if (path.isEmpty())
                     continue;
                 if (maskMode) {
-                    p.fillPath(path, Qt::black);
+                    fillShapePath(t, path, QBrush(Qt::black), toDevice);
                     continue;
                 }
                 const FillBrush b = makeBrush(group.fills[i], cx, this);
@@ -437,8 +556,10 @@ struct Renderer::Impl : BitmapProvider {
                     continue;
                 if (b.bitmap)
                     p.setRenderHint(QPainter::SmoothPixmapTransform, b.smooth && antialias);
-                p.fillPath(path, b.brush);
+                fillShapePath(t, path, b.brush, toDevice);
             }
+            if (maskMode)
+                continue; // a mask is the area of its fills; its lines do not count
             for (std::size_t i = 0; i < group.linePaths.size() && i < group.lines.size(); ++i) {
                 const QPainterPath& path = group.linePaths[i];
                 if (path.isEmpty())
@@ -446,7 +567,20 @@ struct Renderer::Impl : BitmapProvider {
                 QPen pen;
                 if (!makePen(group.lines[i], cx, toDevice, pen))
                     continue;
-                p.strokePath(path, pen);
+                // Filled as an outline: Qt draws pens of one pixel or less with a line
+                // algorithm whose pixels differ from those of the same outline filled.
+                if (group.strokes.size() != group.linePaths.size())
+                    group.strokes.resize(group.linePaths.size());
+                StyleGroup::Stroke& stroke = group.strokes[i];
+                if (stroke.width != pen.widthF() || stroke.scaleStep != step) {
+                    QPainterPathStroker stroker(pen);
+                    stroke.outline = stroker.createStroke(path);
+                    if (flatten)
+                        stroke.outline = flattenPath(stroke.outline, tolerance);
+                    stroke.width = pen.widthF();
+                    stroke.scaleStep = step;
+                }
+                fillShapePath(t, stroke.outline, pen.brush(), toDevice);
             }
         }
     }
@@ -554,6 +688,8 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
     const QTransform base = painter.worldTransform();
     d->antialias = antialias;
     d->maskMode = false;
+    d->inBlendGroup = false;
+    d->layerBytes = 0;
     d->stagePixelScale = transformScale(stageToDevice * base) * 20.0;
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
@@ -565,7 +701,7 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
         // Aliased drawing fills a pixel whose centre lies on a left or top edge and not
         // one on a right or bottom edge; Qt decides ties the other way round. A shift
         // smaller than a twip moves the ties without moving anything else.
-        toDevice *= QTransform::fromTranslate(-1.0 / 64, -1.0 / 64);
+        toDevice *= QTransform::fromTranslate(-aliasedTieShift, -aliasedTieShift);
     }
     d->drawNode(t, root, toDevice, ColorXf{}, 0);
     painter.restore();
@@ -585,6 +721,7 @@ void Renderer::clear()
 {
     d->shapes.clear();
     d->bitmaps.clear();
+    d->clampedBitmaps.clear();
     d->text.clear();
     d->morphs.clear();
     d->morphOrder.clear();

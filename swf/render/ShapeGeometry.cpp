@@ -301,6 +301,48 @@ Matrix lerpMatrix(const Matrix& a, const Matrix& b, double t)
 
 } // namespace
 
+QPainterPath flattenPath(const QPainterPath& path, double tolerance)
+{
+    QPainterPath out;
+    out.setFillRule(path.fillRule());
+    tolerance = std::max(tolerance, 1e-6);
+    QPointF pen;
+    const int count = path.elementCount();
+    for (int i = 0; i < count; ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            out.moveTo(e);
+            pen = e;
+            break;
+        case QPainterPath::LineToElement:
+            out.lineTo(e);
+            pen = e;
+            break;
+        case QPainterPath::CurveToElement: {
+            if (i + 2 >= count)
+                return out;
+            const QPointF c1 = e, c2 = path.elementAt(i + 1), end = path.elementAt(i + 2);
+            i += 2;
+            // Uniform steps; the second differences bound how far a chord strays.
+            const QPointF d1 = pen - 2 * c1 + c2, d2 = c1 - 2 * c2 + end;
+            const double dd = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
+            const int n = std::clamp(static_cast<int>(std::ceil(std::sqrt(0.75 * dd / tolerance))), 1, 100);
+            for (int k = 1; k < n; ++k) {
+                const double t = static_cast<double>(k) / n, u = 1 - t;
+                out.lineTo(pen * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + end * (t * t * t));
+            }
+            out.lineTo(end);
+            pen = end;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return out;
+}
+
 FillStyle morphFill(const MorphFillStyle& f, double t)
 {
     FillStyle s;

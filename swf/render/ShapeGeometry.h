@@ -18,6 +18,20 @@ struct StyleGroup {
     std::vector<LineStyle> lines;
     std::vector<QPainterPath> fillPaths; // fillPaths[i] belongs to fills[i]; may be empty
     std::vector<QPainterPath> linePaths; // linePaths[i] belongs to lines[i]
+
+    // The outline of each line at the width it was last drawn with, so that a shape
+    // drawn at the same scale frame after frame is stroked once.
+    struct Stroke {
+        double width = -1;
+        int scaleStep = 0; // of the flattening, as for flatFills
+        QPainterPath outline;
+    };
+    mutable std::vector<Stroke> strokes;
+
+    // The fill paths with curves replaced by lines fine enough for the scale they were
+    // last drawn at (Qt would otherwise subdivide every curve on every draw).
+    mutable std::vector<QPainterPath> flatFills;
+    mutable int flatScaleStep = 0x7FFFFFFF;
 };
 
 struct ShapeGeometry {
@@ -41,6 +55,9 @@ ShapeGeometry buildMorph(const DefineMorphShape& morph, double t, std::size_t ed
 
 // The outline of one font glyph, in glyph units.
 QPainterPath buildGlyph(const Shape& glyph, std::size_t edgeLimit = maxShapeEdges);
+
+// `path` with every curve replaced by straight lines that stay within `tolerance` of it.
+QPainterPath flattenPath(const QPainterPath& path, double tolerance);
 
 // Styles of a morph shape at t.
 FillStyle morphFill(const MorphFillStyle& f, double t);

@@ -84,8 +84,8 @@ const QPainterPath* TextRender::glyph(const DefineFont& font, std::uint32_t inde
     return &p;
 }
 
-void TextRender::drawStatic(QPainter& p, const DefineText& text, const QTransform& toPainter, const ColorXf& cx,
-                            bool solidMask)
+void TextRender::drawStatic(QPainter&, const DefineText& text, const QTransform& toPainter, const ColorXf& cx,
+                            bool solidMask, const GlyphFill& fill)
 {
     const QTransform base = toQTransform(text.matrix) * toPainter;
     const DefineFont* f = nullptr;
@@ -110,33 +110,52 @@ void TextRender::drawStatic(QPainter& p, const DefineText& text, const QTransfor
         const double s = height / f->emSquare();
         for (const GlyphEntry& g : r.glyphs) {
             if (const QPainterPath* path = glyph(*f, g.index); path && !path->isEmpty() && color.alpha() > 0) {
-                p.setTransform(QTransform(s, 0, 0, s, x, y) * base);
-                p.fillPath(*path, color);
+                fill(*path, color, QTransform(s, 0, 0, s, x, y) * base);
             }
             x += g.advance;
         }
     }
 }
 
+void TextRender::drawBorder(QPainter& p, const QRectF& box, const QTransform& toPainter, const ColorXf& cx,
+                            bool solidMask)
+{
+    const QColor background = solidMask ? QColor(Qt::black) : cx.color(Rgba{255, 255, 255, 255});
+    const QColor border = solidMask ? QColor(Qt::black) : cx.color(Rgba{0, 0, 0, 255});
+    if (toPainter.isAffine() && toPainter.m12() == 0 && toPainter.m21() == 0) {
+        // Unrotated: a one-pixel frame on whole pixels, the right and bottom lines on the
+        // pixels just inside the far edges, the far corner left out.
+        const QRectF d = toPainter.mapRect(box);
+        const int x0 = qRound(d.left()), y0 = qRound(d.top()), x1 = qRound(d.right()), y1 = qRound(d.bottom());
+        if (x1 <= x0 || y1 <= y0)
+            return;
+        p.save();
+        p.resetTransform();
+        p.fillRect(QRect(x0, y0, x1 - x0, y1 - y0), background);
+        p.fillRect(QRect(x0, y0, x1 - x0 + 1, 1), border);
+        p.fillRect(QRect(x0, y0, 1, y1 - y0 + 1), border);
+        p.fillRect(QRect(x1, y0, 1, y1 - y0), border);
+        p.fillRect(QRect(x0, y1, x1 - x0, 1), border);
+        p.restore();
+        return;
+    }
+    p.setTransform(toPainter);
+    p.fillRect(box, background);
+    QPen pen(border);
+    pen.setCosmetic(true);
+    pen.setWidthF(1.0);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(box);
+}
+
 void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString& rawText, const QTransform& toPainter,
-                          const ColorXf& cx, bool solidMask)
+                          const ColorXf& cx, bool solidMask, const GlyphFill& fill)
 {
     const QRectF box = QRectF(QPointF(edit.bounds.xMin.value, edit.bounds.yMin.value),
                               QPointF(edit.bounds.xMax.value, edit.bounds.yMax.value)).normalized();
-    p.setTransform(toPainter);
-    if (edit.border) {
-        if (solidMask) {
-            p.fillRect(box, Qt::black);
-        } else {
-            p.fillRect(box, cx.color(Rgba{255, 255, 255, 255}));
-            QPen pen(cx.color(Rgba{0, 0, 0, 255}));
-            pen.setCosmetic(true);
-            pen.setWidthF(1.0);
-            p.setPen(pen);
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(box.adjusted(0, 0, -20, -20));
-        }
-    }
+    if (edit.border)
+        drawBorder(p, box, toPainter, cx, solidMask);
     const QString text = visibleText(edit, rawText);
     if (text.isEmpty())
         return;
@@ -179,6 +198,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             qfont.setItalic(f->italic);
         }
         qfont.setHintingPreference(QFont::PreferNoHinting);
+        if (!p.testRenderHint(QPainter::Antialiasing))
+            qfont.setStyleStrategy(QFont::NoAntialias); // quality low
         const QFontMetricsF fm(qfont);
         ascent = fm.ascent();
         descent = fm.descent();
@@ -247,8 +268,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
                 const auto it = codeToGlyph.find(c.unicode());
                 if (it != codeToGlyph.end()) {
                     if (const QPainterPath* g = glyph(*f, it->second); g && !g->isEmpty()) {
-                        p.setTransform(QTransform(emScale, 0, 0, emScale, x, baseline) * toPainter);
-                        p.fillPath(*g, color);
+                        fill(*g, color, QTransform(emScale, 0, 0, emScale, x, baseline) * toPainter);
+                        p.setTransform(toPainter);
                     }
                 }
                 x += advanceOf(c);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTransform>
 
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace swf::render {
 
 class TextRender {
 public:
+    // Fills a glyph outline given in coordinates that `toPainter` maps to the painter's.
+    using GlyphFill = std::function<void(const QPainterPath& path, const QColor& color, const QTransform& toPainter)>;
+
     explicit TextRender(const CharacterLibrary& library)
         : lib_(library)
     {
@@ -23,9 +27,10 @@ public:
 
     // `toPainter` maps the text's own twips to the painter's coordinates. `solidMask`
     // draws every glyph opaque black (for masks).
-    void drawStatic(QPainter& p, const DefineText& text, const QTransform& toPainter, const ColorXf& cx, bool solidMask);
+    void drawStatic(QPainter& p, const DefineText& text, const QTransform& toPainter, const ColorXf& cx, bool solidMask,
+                    const GlyphFill& fill);
     void drawEdit(QPainter& p, const DefineEditText& edit, const QString& text, const QTransform& toPainter,
-                  const ColorXf& cx, bool solidMask);
+                  const ColorXf& cx, bool solidMask, const GlyphFill& fill);
 
     void clear() { glyphs_.clear(); }
 
@@ -33,6 +38,7 @@ public:
     static QString visibleText(const DefineEditText& edit, const QString& text);
 
 private:
+    void drawBorder(QPainter& p, const QRectF& box, const QTransform& toPainter, const ColorXf& cx, bool solidMask);
     const QPainterPath* glyph(const DefineFont& font, std::uint32_t index);
     const DefineFont* font(std::uint16_t id) const;
     QString fontName(const DefineFont& f) const;

@@ -209,3 +209,29 @@ TEST(ActionTest, FramesSendingEachOtherBackAndForthAreCut)
     EXPECT_GT(stage.limitCuts(), 0);
     stage.advanceFrame(); // still runs
 }
+
+TEST(ActionTest, ParentFrameScriptRunsBeforeTheFirstFrameOfSpritesItPlaces)
+{
+    QStringList log;
+    const Movie m = movie(1, {sprite(10, 1, {doAction({act(ActionCode::GetUrl, ActionGetUrl{"child", ""})}), showFrame()}),
+                              place(1, 10), doAction({act(ActionCode::GetUrl, ActionGetUrl{"parent", ""})}),
+                              showFrame()});
+    MovieStage stage(m);
+    stage.setTraceSink([&](const QString& s) { log << s.section(' ', 1, 1); });
+    stage.start();
+    EXPECT_EQ(log, (QStringList{"parent", "child"}));
+}
+
+TEST(ActionTest, SpritesThatLiveOnlyInSkippedFramesNeverStart)
+{
+    QStringList log;
+    const Movie m = movie(3, {sprite(10, 1, {doAction({act(ActionCode::GetUrl, ActionGetUrl{"child", ""})}), showFrame()}),
+                              showFrame(), place(5, 10), showFrame(), remove(5), showFrame()});
+    MovieStage stage(m);
+    stage.setTraceSink([&](const QString& s) { log << s; });
+    stage.start();
+    stage.root().gotoFrame(2);
+    stage.runQueuedActions();
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(stage.root().displayList().empty());
+}

@@ -70,3 +70,47 @@ TEST(LimitsTest, ObjectCountReturnsToZeroWhenEverythingIsRemoved)
     stage.advanceFrame();
     EXPECT_EQ(stage.liveObjects(), 0);
 }
+
+TEST(LimitsTest, MasksStackedInsideOneAnotherAreCut)
+{
+    // Thousands of masks, each covering every depth above it.
+    std::vector<Tag> tags{shape(1)};
+    for (std::uint16_t d = 1; d <= 3000; ++d) {
+        PlaceObject p;
+        p.version = 2;
+        p.depth = d;
+        p.characterId = 1;
+        p.clipDepth = 65535;
+        tags.push_back(placeTag(p));
+    }
+    tags.push_back(place(4000, 1));
+    tags.push_back(showFrame());
+    const Movie m = movie(1, std::move(tags));
+    MovieStage stage(m);
+    stage.start();
+    DisplayNode root;
+    stage.buildScene(root);
+    EXPECT_LE(root.children.size(), 17u);
+    EXPECT_EQ(root.children.back().depth, 4000) << "what the masks cover is still there";
+}
+
+TEST(LimitsTest, MasksSideBySideAreNotCut)
+{
+    std::vector<Tag> tags{shape(1)};
+    for (std::uint16_t d = 1; d <= 100; d += 2) {
+        PlaceObject p;
+        p.version = 2;
+        p.depth = d;
+        p.characterId = 1;
+        p.clipDepth = static_cast<std::uint16_t>(d + 1);
+        tags.push_back(placeTag(p));
+        tags.push_back(place(static_cast<std::uint16_t>(d + 1), 1));
+    }
+    tags.push_back(showFrame());
+    const Movie m = movie(1, std::move(tags));
+    MovieStage stage(m);
+    stage.start();
+    DisplayNode root;
+    stage.buildScene(root);
+    EXPECT_EQ(root.children.size(), 100u);
+}

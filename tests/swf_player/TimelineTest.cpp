@@ -341,3 +341,17 @@ TEST(DisplayListTest, MovesOfEmptyDepthsAndReplacesThatPlace)
     stage.start();
     EXPECT_EQ(depths(stage.root()), (std::vector<std::uint16_t>{4}));
 }
+
+TEST_F(GotoTest, ObjectsPlacedByScriptsSurviveGotos)
+{
+    Timeline& root = stage.root();
+    auto scripted = std::make_unique<DisplayObject>(stage);
+    scripted->depth = 2000;
+    scripted->placement.characterId = 3; // no placing tag
+    const std::uint64_t serial = scripted->serial;
+    root.displayList().emplace(2000, std::move(scripted));
+    root.gotoFrame(3);
+    root.gotoFrame(0);
+    ASSERT_NE(at(root, 2000), nullptr);
+    EXPECT_EQ(at(root, 2000)->serial, serial);
+}

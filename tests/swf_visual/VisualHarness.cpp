@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -155,7 +156,22 @@ void sendInput(swf::Player& player, const QJsonArray& events, int& next)
             player.mousePress(p);
         else if (type == QLatin1String("MouseUp") && left)
             player.mouseRelease(p);
-        // Keys, focus and wheel need the script machine's objects: left out for now.
+        else if (type == QLatin1String("KeyDown")) {
+            const QString key = e.value(QStringLiteral("key")).toString();
+            static const QHash<QString, int> named{
+                {"Tab", Qt::Key_Tab},     {"Escape", Qt::Key_Escape}, {"Enter", Qt::Key_Return},
+                {"Return", Qt::Key_Return}, {"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete},
+                {"Left", Qt::Key_Left},   {"Right", Qt::Key_Right},   {"Up", Qt::Key_Up},
+                {"Down", Qt::Key_Down},   {"Home", Qt::Key_Home},     {"End", Qt::Key_End},
+                {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown}, {"Insert", Qt::Key_Insert},
+            };
+            if (named.contains(key)) {
+                player.keyPress(named.value(key), QChar());
+            } else if (key.size() == 1) {
+                player.keyPress(key[0].toUpper().unicode(), key[0]);
+            }
+        }
+        // Focus and wheel events need the script machine's objects: left out for now.
     }
 }
 
@@ -182,9 +198,11 @@ Outcome runCase(const TestCase& t, const QString& saveDir)
     for (const Comparison& c : t.comparisons)
         lastTrigger = std::max(lastTrigger, c.trigger);
     for (int frame = 1; frame <= std::max(1, lastTrigger); ++frame) {
+        // Each tick takes the input up to its Wait, then runs the frame (the first frame
+        // ran when the movie loaded).
+        sendInput(player, t.input, nextEvent);
         if (frame > 1)
             player.advanceFrame();
-        sendInput(player, t.input, nextEvent);
         for (const Comparison& c : t.comparisons) {
             if (c.trigger != frame)
                 continue;

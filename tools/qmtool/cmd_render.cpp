@@ -11,8 +11,9 @@ namespace {
 int runRender(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QmPlayerOptions o;
-    if (!parsePlayerOptions(args, {"--frames", "--size", "--quality", "-o"}, o, err) || o.output.isEmpty()) {
-        if (o.output.isEmpty() && !o.file.isEmpty())
+    const bool parsed = parsePlayerOptions(args, {"--frames", "--size", "--quality", "-o"}, o, err);
+    if (!parsed || o.output.isEmpty()) {
+        if (parsed)
             err << "no output picture given (-o OUT.png)\n";
         err << "usage: qmtool render FILE [--frames N] [--size WxH] [--quality low|high] -o OUT.png\n";
         return 2;

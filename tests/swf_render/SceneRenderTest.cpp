@@ -1,0 +1,288 @@
+// Display trees: masks, blend modes, filters, text, hit tests, bounds and limits.
+#include "tests/swf_render/RenderTestSupport.h"
+
+#include "swf/render/TextRender.h"
+
+#include <gtest/gtest.h>
+
+using namespace rt;
+
+namespace {
+
+const Rgba red{255, 0, 0, 255};
+const Rgba blue{0, 0, 255, 255};
+const Rgba black{0, 0, 0, 255};
+
+void addRect(Scene& s, std::uint16_t id, double x0, double y0, double x1, double y1, Rgba color)
+{
+    ShapeMaker m;
+    m.styles(std::nullopt, 1).rect(x0, y0, x1, y1);
+    s.addShape(id, {{solid(color)}, {}}, m.shape, rectPx(x0, y0, x1, y1));
+}
+
+TEST(MaskRender, ClipDepthMasksTheFollowingSiblingsOnly)
+{
+    Scene s;
+    addRect(s, 1, 0, 0, 50, 100, black);  // the mask: left half
+    addRect(s, 2, 0, 0, 100, 50, red);    // masked: top band
+    addRect(s, 3, 0, 50, 100, 100, blue); // above the clip depth: not masked
+    s.place(1, 1).clipDepth = 2;
+    s.place(2, 2);
+    s.place(3, 3);
+    const QImage img = s.render();
+    EXPECT_EQ(at(img, 25, 25), qRgb(255, 0, 0));     // inside the mask
+    EXPECT_EQ(at(img, 75, 25), qRgb(255, 255, 255)); // outside it: cut away
+    EXPECT_EQ(at(img, 75, 75), qRgb(0, 0, 255));     // not masked at all
+    EXPECT_NE(at(img, 25, 75), qRgb(0, 0, 0));       // the mask itself is not drawn
+}
+
+TEST(MaskRender, MaskLinesDoNotWidenTheMask)
+{
+    Scene s;
+    ShapeMaker m;
+    m.styles(std::nullopt, 1, 1).rect(20, 20, 80, 80);
+    s.addShape(1, {{solid(black)}, {line(20, black)}}, m.shape);
+    addRect(s, 2, 0, 0, 100, 100, red);
+    s.place(1, 1).clipDepth = 2;
+    s.place(2, 2);
+    const QImage img = s.render();
+    EXPECT_EQ(at(img, 50, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(at(img, 15, 50), qRgb(255, 255, 255));
+}
+
+TEST(MaskRender, DeeplyNestedMasksStayWithinTheLayerBudget)
+{
+    // Each level masks the next: the renderer may leave masks out past its budget,
+    // but draws and returns.
+    Scene s;
+    addRect(s, 1, 0, 0, 100, 100, black);
+    addRect(s, 2, 10, 10, 90, 90, red);
+    DefineSprite sprite;
+    sprite.id = 3;
+    s.add(3, sprite);
+    DisplayNode* parent = &s.root;
+    for (int level = 0; level < 60; ++level) {
+        parent->children.reserve(3);
+        s.placeIn(*parent, 1, 1).clipDepth = 3;
+        s.placeIn(*parent, 2, 2);
+        parent = &s.placeIn(*parent, 3, 3);
+    }
+    swf::render::Renderer r(s.library);
+    const QImage img = s.renderWith(r, 1000, 1000, true);
+    EXPECT_EQ(at(img, 50, 50), qRgb(255, 0, 0));
+}
+
+TEST(BlendRender, MultiplyAndScreenOverTheBackground)
+{
+    struct Case {
+        BlendMode mode;
+        QRgb expected;
+    };
+    // Red over a grey background.
+    const Case cases[] = {
+        {BlendMode::Normal, qRgb(255, 0, 0)},
+        {BlendMode::Multiply, qRgb(128, 0, 0)},
+        {BlendMode::Screen, qRgb(255, 128, 128)},
+        {BlendMode::Difference, qRgb(127, 128, 128)},
+        {BlendMode::Add, qRgb(255, 128, 128)},
+        {BlendMode::Subtract, qRgb(0, 128, 128)},
+        {BlendMode::Invert, qRgb(127, 127, 127)},
+    };
+    for (const Case& c : cases) {
+        Scene s;
+        addRect(s, 1, 0, 0, 100, 100, red);
+        s.place(1, 1).blendMode = c.mode;
+        const QImage img = s.render(100, 100, false, QColor(128, 128, 128));
+        const QRgb p = at(img, 50, 50);
+        EXPECT_NEAR(qRed(p), qRed(c.expected), 2) << int(c.mode);
+        EXPECT_NEAR(qGreen(p), qGreen(c.expected), 2) << int(c.mode);
+        EXPECT_NEAR(qBlue(p), qBlue(c.expected), 2) << int(c.mode);
+    }
+}
+
+TEST(BlendRender, EraseCutsIntoALayeredParentOnly)
+{
+    auto render = [](BlendMode parentMode) {
+        Scene s;
+        addRect(s, 1, 0, 0, 100, 100, blue);
+        addRect(s, 2, 25, 25, 75, 75, red);
+        DefineSprite sprite;
+        sprite.id = 3;
+        s.add(3, sprite);
+        DisplayNode& group = s.place(3, 1);
+        group.blendMode = parentMode;
+        s.placeIn(group, 1, 1);
+        s.placeIn(group, 2, 2).blendMode = BlendMode::Erase;
+        return s.render();
+    };
+    EXPECT_EQ(at(render(BlendMode::Layer), 50, 50), qRgb(255, 255, 255)); // erased to the stage
+    EXPECT_EQ(at(render(BlendMode::Normal), 50, 50), qRgb(0, 0, 255));    // no layer: nothing erased
+}
+
+TEST(BlendRender, LayerFadesTheGroupAsAWhole)
+{
+    Scene s;
+    addRect(s, 1, 0, 0, 60, 100, black);
+    addRect(s, 2, 40, 0, 100, 100, black);
+    DefineSprite sprite;
+    sprite.id = 3;
+    s.add(3, sprite);
+    DisplayNode& group = s.place(3, 1);
+    group.blendMode = BlendMode::Layer;
+    group.colorTransform.alphaMult = Fixed8::fromDouble(0.5);
+    s.placeIn(group, 1, 1);
+    s.placeIn(group, 2, 2);
+    const QImage img = s.render();
+    // The overlap is no darker than the rest.
+    EXPECT_NEAR(qRed(at(img, 50, 50)), qRed(at(img, 20, 50)), 2);
+}
+
+TEST(FilterRender, BlurSpreadsAndShadowFalls)
+{
+    Scene s;
+    addRect(s, 1, 40, 40, 60, 60, black);
+    DisplayNode& blurred = s.place(1, 1);
+    BlurFilter blur;
+    blur.blurX = blur.blurY = Fixed16::fromDouble(10);
+    blurred.filters = {blur};
+    const QImage img = s.render();
+    EXPECT_LT(qRed(at(img, 37, 50)), 250); // spread beyond the square
+    EXPECT_GT(qRed(at(img, 41, 50)), 0);   // softened inside the edge
+
+    Scene d;
+    addRect(d, 1, 20, 20, 40, 40, red);
+    DropShadowFilter shadow;
+    shadow.color = black;
+    shadow.distance = Fixed16::fromDouble(30);
+    shadow.angle = Fixed16::fromDouble(0); // to the right
+    shadow.strength = Fixed8::fromDouble(1);
+    shadow.compositeSource = true;
+    d.place(1, 1).filters = {shadow};
+    const QImage simg = d.render();
+    EXPECT_EQ(at(simg, 30, 30), qRgb(255, 0, 0));
+    EXPECT_EQ(at(simg, 60, 30), qRgb(0, 0, 0));
+}
+
+TEST(FilterRender, HugeFiltersAreClampedAndStillDraw)
+{
+    Scene s;
+    addRect(s, 1, 40, 40, 60, 60, red);
+    BlurFilter blur;
+    blur.blurX = blur.blurY = Fixed16::fromDouble(30000);
+    blur.passes = 255;
+    GlowFilter glow;
+    glow.color = blue;
+    glow.blurX = glow.blurY = Fixed16::fromDouble(30000);
+    glow.strength = Fixed8::fromDouble(255);
+    glow.passes = 255;
+    s.place(1, 1).filters = {blur, glow};
+    const QImage img = s.render(200, 200);
+    EXPECT_FALSE(img.isNull());
+}
+
+TEST(TextRender, StaticTextFromEmbeddedGlyphs)
+{
+    Scene s;
+    DefineFont font;
+    font.version = 2;
+    font.id = 1;
+    ShapeMaker glyph; // a square em: 1024 units wide, standing on the baseline
+    glyph.styles(std::nullopt, 1).rect(0, -51.2, 51.2, 0);
+    font.glyphs = {glyph.shape};
+    font.codes = {'A'};
+    s.add(1, font);
+    DefineText text;
+    text.id = 2;
+    text.bounds = rectPx(0, 0, 100, 100);
+    TextRecord rec;
+    rec.fontId = 1;
+    rec.height = px(20);
+    rec.color = blue;
+    rec.xOffset = px(10);
+    rec.yOffset = px(50);
+    rec.glyphs = {{0, static_cast<std::int32_t>(px(30).value)}, {0, 0}};
+    text.records = {rec};
+    s.add(2, text);
+    s.place(2, 1);
+    const QImage img = s.render();
+    EXPECT_EQ(at(img, 20, 40), qRgb(0, 0, 255)); // first glyph
+    EXPECT_EQ(at(img, 50, 40), qRgb(0, 0, 255)); // second, one advance further
+    EXPECT_EQ(at(img, 35, 40), qRgb(255, 255, 255));
+    EXPECT_EQ(at(img, 20, 55), qRgb(255, 255, 255)); // below the baseline
+}
+
+TEST(TextRender, EditTextFrameBackgroundAndDeviceText)
+{
+    Scene s;
+    DefineEditText edit;
+    edit.id = 1;
+    edit.bounds = rectPx(10, 10, 90, 60);
+    edit.border = true;
+    edit.fontHeight = px(20);
+    edit.textColor = black;
+    s.add(1, edit);
+    DisplayNode& n = s.place(1, 1);
+    n.text = QStringLiteral("HHHH");
+    const QImage img = s.render(100, 100, false, QColor(128, 128, 128));
+    EXPECT_EQ(at(img, 10, 10), qRgb(0, 0, 0));         // frame
+    EXPECT_EQ(at(img, 85, 55), qRgb(255, 255, 255));   // background
+    EXPECT_EQ(at(img, 5, 5), qRgb(128, 128, 128));     // outside
+    int dark = 0;
+    for (int y = 12; y < 40; ++y)
+        for (int x = 12; x < 88; ++x)
+            dark += qRed(at(img, x, y)) < 100;
+    EXPECT_GT(dark, 20); // some text was drawn
+}
+
+TEST(TextRender, HtmlIsReducedToItsText)
+{
+    DefineEditText edit;
+    edit.html = true;
+    edit.multiline = true;
+    EXPECT_EQ(swf::render::TextRender::visibleText(edit, QStringLiteral("<p><b>a&amp;b</b></p><p>c</p>")),
+              QStringLiteral("a&b\nc"));
+    edit.multiline = false;
+    edit.html = false;
+    EXPECT_EQ(swf::render::TextRender::visibleText(edit, QStringLiteral("a\r\nb")), QStringLiteral("a b"));
+    edit.password = true;
+    EXPECT_EQ(swf::render::TextRender::visibleText(edit, QStringLiteral("abc")), QStringLiteral("***"));
+}
+
+TEST(HitTestAndBounds, ShapesSpritesAndText)
+{
+    Scene s;
+    addRect(s, 1, 10, 10, 50, 50, red);
+    DefineSprite sprite;
+    sprite.id = 2;
+    s.add(2, sprite);
+    DisplayNode& sp = s.place(2, 1, translate(100, 0));
+    s.placeIn(sp, 1, 1);
+    s.placeIn(sp, 1, 2, translate(100, 100));
+    swf::render::Renderer r(s.library);
+    const QTransform toStage = swf::render::toQTransform(sp.matrix);
+    EXPECT_TRUE(r.hitTest(sp, toStage, QPointF(120 * 20, 20 * 20)));
+    EXPECT_FALSE(r.hitTest(sp, toStage, QPointF(20 * 20, 20 * 20)));
+    EXPECT_TRUE(r.hitTest(sp, toStage, QPointF(220 * 20, 120 * 20)));
+    EXPECT_FALSE(r.hitTest(sp, toStage, QPointF(180 * 20, 80 * 20)));
+    EXPECT_EQ(r.bounds(sp), QRectF(200, 200, 2800, 2800));
+}
+
+TEST(QualityLow, DrawsWithoutAntiAliasing)
+{
+    Scene s;
+    ShapeMaker m;
+    m.styles(std::nullopt, 1).moveTo(10, 10).lineTo(90, 30).lineTo(30, 90).lineTo(10, 10);
+    s.addShape(1, {{solid(black)}, {}}, m.shape);
+    s.place(1, 1);
+    auto greys = [](const QImage& img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += qRed(img.pixel(x, y)) != 0 && qRed(img.pixel(x, y)) != 255;
+        return n;
+    };
+    EXPECT_EQ(greys(s.render(100, 100, false)), 0);
+    EXPECT_GT(greys(s.render(100, 100, true)), 0);
+}
+
+} // namespace
