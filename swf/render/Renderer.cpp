@@ -326,7 +326,7 @@ struct Renderer::Impl : BitmapProvider {
     {
         if ((!node.visible && !ignoreVisibility) || level > maxNestingDepth)
             return;
-        const QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
+        QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
         if (!isFinite(toDevice))
             return; // scales multiplied past what a double holds
         const ColorXf cx = maskMode ? parentCx : parentCx.then(ColorXf::from(node.colorTransform));
@@ -335,6 +335,8 @@ struct Renderer::Impl : BitmapProvider {
 
         const BlendMode blend = node.blendMode;
         const bool filtered = !maskMode && hasDrawnFilter(node.filters);
+        if (filtered || (!maskMode && node.cacheAsBitmap))
+            toDevice = snappedToPixels(toDevice, localBounds(node, level));
         if (!maskMode && (blend == BlendMode::Alpha || blend == BlendMode::Erase) && !inBlendGroup)
             return; // these act on the layer of a blended parent; without one they show nothing
         const bool layered = !maskMode && (blend >= BlendMode::Layer || filtered);
@@ -371,6 +373,21 @@ struct Renderer::Impl : BitmapProvider {
         if (filtered)
             applyFilters(layer.image, node.filters, stagePixelScale);
         compositeBlend(t, rect, layer.image, blend, opacity);
+    }
+
+    // Objects drawn through a bitmap of their own (filters, cached as bitmap) are placed
+    // by the movies' player with the top left of their bounds on a whole device pixel, so
+    // their edges move by up to half a pixel against where the plain object would be.
+    QTransform snappedToPixels(const QTransform& toDevice, const QRectF& bounds) const
+    {
+        if (bounds.isEmpty())
+            return toDevice;
+        // Aliased drawing is moved by the tie shift (see Renderer::draw); round without it.
+        const double tie = antialias ? 0.0 : aliasedTieShift;
+        const QPointF origin = toDevice.mapRect(bounds).topLeft() + QPointF(tie, tie);
+        if (!std::isfinite(origin.x()) || !std::isfinite(origin.y()))
+            return toDevice;
+        return toDevice * QTransform::fromTranslate(std::round(origin.x()) - origin.x(), std::round(origin.y()) - origin.y());
     }
 
     static bool hasDrawnFilter(const std::vector<Filter>& filters)

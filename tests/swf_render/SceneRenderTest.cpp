@@ -163,6 +163,35 @@ TEST(FilterRender, BlurSpreadsAndShadowFalls)
     EXPECT_EQ(at(simg, 60, 30), qRgb(0, 0, 0));
 }
 
+TEST(FilterRender, FilteredAndCachedObjectsSitOnWholePixels)
+{
+    // A square at 20.3 px: drawn plainly its left column is partly covered; through a
+    // filter or cached as a bitmap its bounds start on pixel 20 exactly.
+    ColorMatrixFilter identity;
+    for (int i = 0; i < 4; ++i)
+        identity.matrix[i * 6] = 1;
+    auto draw = [&](int how) {
+        Scene s;
+        addRect(s, 1, 20, 20, 40, 40, black);
+        DisplayNode& n = s.place(1, 1, translate(0.3, 0.3));
+        if (how == 1)
+            n.filters = {identity};
+        else if (how == 2)
+            n.cacheAsBitmap = true;
+        return s.render(100, 100, true);
+    };
+    const QImage plain = draw(0);
+    EXPECT_GT(qRed(at(plain, 20, 30)), 0);
+    EXPECT_LT(qRed(at(plain, 20, 30)), 255);
+    for (int how : {1, 2}) {
+        const QImage img = draw(how);
+        EXPECT_EQ(at(img, 20, 30), qRgb(0, 0, 0)) << how;
+        EXPECT_EQ(at(img, 19, 30), qRgb(255, 255, 255)) << how;
+        EXPECT_EQ(at(img, 39, 39), qRgb(0, 0, 0)) << how;
+        EXPECT_EQ(at(img, 40, 30), qRgb(255, 255, 255)) << how;
+    }
+}
+
 TEST(FilterRender, HugeFiltersAreClampedAndStillDraw)
 {
     Scene s;
