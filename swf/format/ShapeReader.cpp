@@ -24,14 +24,11 @@ std::uint32_t readStyleCount(BitReader& r, bool extended)
     return (n == 0xFF && extended) ? r.u16() : n;
 }
 
-LineStyle readLineStyle(BitReader& r, int shapeVersion)
+// The caps, join, scaling flags and miter limit of a LineStyle2 record, plain or morph;
+// returns whether a fill style follows.
+template <typename Style>
+bool readLineStyle2Flags(BitReader& r, Style& l)
 {
-    LineStyle l;
-    l.width = Twips{r.u16()};
-    if (shapeVersion < 4) {
-        l.color = readColor(r, shapeVersion);
-        return l;
-    }
     l.startCap = static_cast<CapStyle>(r.ub(2));
     l.join = static_cast<JoinStyle>(r.ub(2));
     const bool hasFill = r.flag();
@@ -43,6 +40,18 @@ LineStyle readLineStyle(BitReader& r, int shapeVersion)
     l.endCap = static_cast<CapStyle>(r.ub(2));
     if (l.join == JoinStyle::Miter)
         l.miterLimit = Fixed8{r.u16()};
+    return hasFill;
+}
+
+LineStyle readLineStyle(BitReader& r, int shapeVersion)
+{
+    LineStyle l;
+    l.width = Twips{r.u16()};
+    if (shapeVersion < 4) {
+        l.color = readColor(r, shapeVersion);
+        return l;
+    }
+    const bool hasFill = readLineStyle2Flags(r, l);
     if (hasFill)
         l.fill = readFillStyle(r, shapeVersion);
     else
@@ -95,17 +104,7 @@ MorphLineStyle readMorphLineStyle(BitReader& r, int version)
         l.endColor = r.rgba();
         return l;
     }
-    l.startCap = static_cast<CapStyle>(r.ub(2));
-    l.join = static_cast<JoinStyle>(r.ub(2));
-    const bool hasFill = r.flag();
-    l.noHScale = r.flag();
-    l.noVScale = r.flag();
-    l.pixelHinting = r.flag();
-    r.ub(5);
-    l.noClose = r.flag();
-    l.endCap = static_cast<CapStyle>(r.ub(2));
-    if (l.join == JoinStyle::Miter)
-        l.miterLimit = Fixed8{r.u16()};
+    const bool hasFill = readLineStyle2Flags(r, l);
     if (hasFill) {
         l.fill = readMorphFillStyle(r);
     } else {
