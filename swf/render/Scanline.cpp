@@ -8,8 +8,14 @@
 namespace swf::render {
 namespace {
 
-constexpr double twipsPerPixel = 20.0;
-// Coordinates beyond this (in device twips) are clamped; keeps the products of the exact
+// Edge ends are snapped to a 1/256 pixel grid before sampling, as the movies' player does;
+// ties between an edge and a pixel centre are then decided on the snapped positions.
+constexpr std::int64_t unitsPerPixel = 256;
+constexpr std::int64_t halfPixel = unitsPerPixel / 2;
+// Curves are cut into lines at most this far (in pixels) from them.
+constexpr double curveTolerance = 0.1;
+constexpr int maxCurveSegments = 256;
+// Coordinates beyond this (in grid units) are clamped; keeps the products of the exact
 // crossing test (coordinate times height) well inside 64 bits.
 constexpr double coordLimit = 1.0e8;
 // Rows times edges one path may cost; past it Qt's own filling takes over.
@@ -24,12 +30,12 @@ struct Point {
     std::int64_t x, y;
 };
 
-Point toTwips(QPointF p)
+Point toGrid(QPointF p)
 {
     auto c = [](double v) {
         if (!std::isfinite(v))
             return std::int64_t{0};
-        return static_cast<std::int64_t>(std::llround(std::clamp(v * twipsPerPixel, -coordLimit, coordLimit)));
+        return static_cast<std::int64_t>(std::llround(std::clamp(v * double(unitsPerPixel), -coordLimit, coordLimit)));
     };
     return Point{c(p.x()), c(p.y())};
 }
@@ -44,18 +50,113 @@ void addEdge(std::vector<Edge>& edges, Point a, Point b)
         edges.push_back(Edge{b.x, b.y, a.x, a.y, -1});
 }
 
-// Edges of the path in device twips; curves become lines a tenth of a pixel from them.
+// Curve flattening. A quadratic curve is cut where equal steps of the integral of the square
+// root of its curvature fall (the parabola method): segments then keep about the same
+// distance from the curve, and their ends are where the movies' player puts them, which is
+// what decides the pixels along curves at quality low. Segment count from a closed-form
+// approximation of that integral; cut points from the integral itself.
+
+// Integral over [0, x] of (1 + 4u^2)^(-1/4), the square root of the curvature of y = x^2
+// along x. Gauss-Legendre on panels that double in length, matching how the integrand
+// flattens out away from 0.
+double parabolaIntegral(double x)
+{
+    static constexpr double nodes[4] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267,
+                                        0.9602898564975363};
+    static constexpr double weights[4] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745,
+                                          0.1012285362903763};
+    const double end = std::min(std::abs(x), 1.0e12);
+    double sum = 0, a = 0;
+    while (a < end) {
+        const double b = std::min(end, a == 0 ? 0.25 : 2 * a);
+        const double mid = (a + b) / 2, half = (b - a) / 2;
+        for (int i = 0; i < 4; ++i) {
+            for (double sign : {-1.0, 1.0}) {
+                const double u = mid + sign * half * nodes[i];
+                sum += half * weights[i] / std::sqrt(std::sqrt(1 + 4 * u * u));
+            }
+        }
+        a = b;
+    }
+    return x < 0 ? -sum : sum;
+}
+
+// Closed-form approximations of the integral and its inverse (good to about 1%).
+double approxParabolaIntegral(double x)
+{
+    constexpr double d = 0.67;
+    return x / (1 - d + std::sqrt(std::sqrt(d * d * d * d + 0.25 * x * x)));
+}
+
+double approxParabolaInverse(double v)
+{
+    constexpr double b = 0.39;
+    return v * (1 - b + std::sqrt(b * b + 0.25 * v * v));
+}
+
+// x with parabolaIntegral(x) == v, by Newton's method from the approximation.
+double parabolaInverse(double v)
+{
+    double x = approxParabolaInverse(v);
+    for (int i = 0; i < 8; ++i) {
+        const double step = (parabolaIntegral(x) - v) * std::sqrt(std::sqrt(1 + 4 * x * x));
+        x -= step;
+        if (!(std::abs(step) > 1e-13 * std::max(1.0, std::abs(x))))
+            break;
+    }
+    return x;
+}
+
+} // namespace
+
+std::vector<double> quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double tolerance)
+{
+    std::vector<double> cuts;
+    const double ddx = 2 * c.x() - p0.x() - p2.x(), ddy = 2 * c.y() - p0.y() - p2.y();
+    const double cross = (p2.x() - p0.x()) * ddy - (p2.y() - p0.y()) * ddx;
+    // Map the curve onto a piece [x0, x2] of the parabola y = x^2.
+    const double x0 = ((c.x() - p0.x()) * ddx + (c.y() - p0.y()) * ddy) / cross;
+    const double x2 = ((p2.x() - c.x()) * ddx + (p2.y() - c.y()) * ddy) / cross;
+    const double scale = std::abs(cross) / (std::hypot(ddx, ddy) * std::abs(x2 - x0));
+    if (!std::isfinite(x0) || !std::isfinite(x2) || !std::isfinite(scale) || !(tolerance > 0))
+        return cuts; // a straight line (or points too close to tell)
+    const double sqrtTol = std::sqrt(tolerance);
+    const double da = std::abs(approxParabolaIntegral(x2) - approxParabolaIntegral(x0));
+    double steps = 0;
+    if ((x0 < 0) == (x2 < 0))
+        steps = da * std::sqrt(scale);
+    else // the sharpest point lies inside: bound it by the tolerance
+        steps = sqrtTol * da / approxParabolaIntegral(sqrtTol / std::sqrt(scale));
+    const double count = std::ceil(0.5 * steps / sqrtTol);
+    const int n = count >= 1 ? static_cast<int>(std::min(count, double(maxCurveSegments))) : 1;
+    const double a0 = parabolaIntegral(x0), a2 = parabolaIntegral(x2);
+    for (int i = 1; i < n; ++i) {
+        const double x = parabolaInverse(a0 + (a2 - a0) * i / n);
+        cuts.push_back(std::clamp((x - x0) / (x2 - x0), 0.0, 1.0));
+    }
+    return cuts;
+}
+
+namespace {
+
+// Edges of the path in grid units. Quadratic curves (stored as cubics by QPainterPath) are
+// cut as above; other cubics (stroke outlines) into equal steps a tenth of a pixel from them.
 std::vector<Edge> edgesOf(const QPainterPath& path, const QTransform& m)
 {
     std::vector<Edge> edges;
     edges.reserve(static_cast<std::size_t>(path.elementCount()));
     QPointF start, pen;
-    Point startT{0, 0}, penT{0, 0};
+    Point startG{0, 0}, penG{0, 0};
     bool open = false;
     auto closeFigure = [&] {
         if (open)
-            addEdge(edges, penT, startT);
+            addEdge(edges, penG, startG);
         open = false;
+    };
+    auto lineTo = [&](QPointF p) {
+        const Point g = toGrid(p);
+        addEdge(edges, penG, g);
+        penG = g;
     };
     const int count = path.elementCount();
     for (int i = 0; i < count; ++i) {
@@ -63,29 +164,38 @@ std::vector<Edge> edgesOf(const QPainterPath& path, const QTransform& m)
         if (e.type == QPainterPath::MoveToElement) {
             closeFigure();
             start = pen = m.map(QPointF(e));
-            startT = penT = toTwips(pen);
+            startG = penG = toGrid(pen);
             open = true;
         } else if (e.type == QPainterPath::LineToElement) {
-            const QPointF p = m.map(QPointF(e));
-            const Point t = toTwips(p);
-            addEdge(edges, penT, t);
-            pen = p;
-            penT = t;
+            pen = m.map(QPointF(e));
+            lineTo(pen);
         } else if (e.type == QPainterPath::CurveToElement && i + 2 < count) {
             const QPointF c1 = m.map(QPointF(e));
             const QPointF c2 = m.map(QPointF(path.elementAt(i + 1)));
             const QPointF end = m.map(QPointF(path.elementAt(i + 2)));
             i += 2;
+            // A quadratic curve raised to a cubic has both controls pointing at one point.
+            const QPointF q1 = (3 * c1 - pen) / 2, q2 = (3 * c2 - end) / 2;
+            const double span = std::max({std::abs(end.x() - pen.x()), std::abs(end.y() - pen.y()), 1.0});
+            if (std::abs(q1.x() - q2.x()) + std::abs(q1.y() - q2.y()) <= 1e-6 * span) {
+                const QPointF q = (q1 + q2) / 2;
+                for (double t : quadraticCutPoints(pen, q, end, curveTolerance)) {
+                    const double u = 1 - t;
+                    lineTo(pen * (u * u) + q * (2 * u * t) + end * (t * t));
+                }
+                lineTo(end);
+                pen = end;
+                continue;
+            }
             const QPointF d1 = pen - 2 * c1 + c2, d2 = c1 - 2 * c2 + end;
             const double dd = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
-            const int n = std::clamp(static_cast<int>(std::ceil(std::sqrt(0.75 * dd / 0.1))), 1, 256);
-            for (int k = 1; k <= n; ++k) {
+            const int n = std::clamp(static_cast<int>(std::ceil(std::sqrt(0.75 * dd / curveTolerance))), 1,
+                                     maxCurveSegments);
+            for (int k = 1; k < n; ++k) {
                 const double t = static_cast<double>(k) / n, u = 1 - t;
-                const QPointF p = k == n ? end : pen * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + end * (t * t * t);
-                const Point pt = toTwips(p);
-                addEdge(edges, penT, pt);
-                penT = pt;
+                lineTo(pen * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + end * (t * t * t));
             }
+            lineTo(end);
             pen = end;
         }
     }
@@ -99,20 +209,20 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b)
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 
-// The first pixel whose centre (20 x + 10) is at or right of `x` twips.
+// The first pixel whose centre is at or right of `x` (in grid units).
 std::int64_t firstPixelFrom(std::int64_t x)
 {
-    return -floorDiv(-(x - 10), 20);
+    return -floorDiv(-(x - halfPixel), unitsPerPixel);
 }
 
 // The first pixel whose centre is at or right of where `e` crosses the line y = yc, found
 // exactly: the crossing xt + (yc - yt) (xb - xt) / (yb - yt) is a fraction, and rounding
-// it to a whole twip first moves pixels whose centres lie within a twip of the edge.
+// it to the grid first would move pixels whose centres lie within a grid step of the edge.
 std::int64_t firstPixelRightOf(const Edge& e, std::int64_t yc)
 {
     const std::int64_t dy = e.yb - e.yt; // > 0
-    const std::int64_t num = (e.xt - 10) * dy + (yc - e.yt) * (e.xb - e.xt);
-    return -floorDiv(-num, 20 * dy); // ceil(num / (20 dy))
+    const std::int64_t num = (e.xt - halfPixel) * dy + (yc - e.yt) * (e.xb - e.xt);
+    return -floorDiv(-num, unitsPerPixel * dy); // ceil(num / (unitsPerPixel dy))
 }
 
 } // namespace
@@ -130,7 +240,7 @@ bool scanlineRegion(const QPainterPath& path, const QTransform& toDevice, const 
     std::int64_t minY = edges.front().yt, maxY = minY;
     for (const Edge& e : edges)
         maxY = std::max(maxY, e.yb);
-    // Rows whose centre 20 y + 10 lies in [minY, maxY).
+    // Rows whose centre lies in [minY, maxY).
     const int rowFirst = static_cast<int>(std::max<std::int64_t>(clip.top(), firstPixelFrom(minY)));
     const int rowLast = static_cast<int>(std::min<std::int64_t>(clip.bottom(), firstPixelFrom(maxY) - 1));
     const bool evenOdd = path.fillRule() == Qt::OddEvenFill;
@@ -142,7 +252,7 @@ bool scanlineRegion(const QPainterPath& path, const QTransform& toDevice, const 
     std::vector<std::pair<std::int64_t, int>> crossings;
     std::size_t next = 0;
     for (int row = rowFirst; row <= rowLast; ++row) {
-        const std::int64_t yc = std::int64_t(row) * 20 + 10;
+        const std::int64_t yc = std::int64_t(row) * unitsPerPixel + halfPixel;
         while (next < edges.size() && edges[next].yt <= yc)
             active.push_back(&edges[next++]);
         active.erase(std::remove_if(active.begin(), active.end(), [yc](const Edge* e) { return e->yb <= yc; }),
