@@ -56,29 +56,58 @@ void addEdge(std::vector<Edge>& edges, Point a, Point b)
 // what decides the pixels along curves at quality low. Segment count from a closed-form
 // approximation of that integral; cut points from the integral itself.
 
-// Integral over [0, x] of (1 + 4u^2)^(-1/4), the square root of the curvature of y = x^2
-// along x. Gauss-Legendre on panels that double in length, matching how the integrand
-// flattens out away from 0.
+// The square root of the curvature of y = x^2 along x: (1 + 4x^2)^(-1/4).
+double parabolaRootCurvature(double x) { return 1 / std::sqrt(std::sqrt(1 + 4 * x * x)); }
+
+// Its integral from 0 far out, where it behaves like sqrt(2x) plus falling terms.
+double parabolaIntegralTail(double x)
+{
+    const double root2 = std::sqrt(2.0);
+    return std::sqrt(2 * x) + 1 / (24 * root2 * x * std::sqrt(x)) - 5 / (1792 * root2 * std::pow(x, 3.5));
+}
+
+// Integral over [0, x] of parabolaRootCurvature. A table of exact values (Gauss-Legendre
+// per step, built once) with cubic Hermite steps between them, since curve cutting asks
+// for it several times per cut; past the table the tail series, good to 1e-10 there.
 double parabolaIntegral(double x)
 {
-    static constexpr double nodes[4] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267,
-                                        0.9602898564975363};
-    static constexpr double weights[4] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745,
-                                          0.1012285362903763};
-    const double end = std::min(std::abs(x), 1.0e12);
-    double sum = 0, a = 0;
-    while (a < end) {
-        const double b = std::min(end, a == 0 ? 0.25 : 2 * a);
-        const double mid = (a + b) / 2, half = (b - a) / 2;
-        for (int i = 0; i < 4; ++i) {
-            for (double sign : {-1.0, 1.0}) {
-                const double u = mid + sign * half * nodes[i];
-                sum += half * weights[i] / std::sqrt(std::sqrt(1 + 4 * u * u));
-            }
+    constexpr int stepsPerUnit = 64;
+    constexpr int tableEnd = 64;
+    constexpr int size = stepsPerUnit * tableEnd + 1;
+    struct Node {
+        double value, slope;
+    };
+    static const std::vector<Node> table = [] {
+        static constexpr double nodes[2] = {0.3399810435848563, 0.8611363115940526};
+        static constexpr double weights[2] = {0.6521451548625461, 0.3478548451374538};
+        std::vector<Node> t(size);
+        t[0] = Node{0, 1};
+        const double half = 0.5 / stepsPerUnit;
+        for (int i = 1; i < size; ++i) {
+            const double mid = (i - 0.5) / stepsPerUnit;
+            double step = 0;
+            for (int k = 0; k < 2; ++k)
+                step += weights[k] * (parabolaRootCurvature(mid - half * nodes[k]) + parabolaRootCurvature(mid + half * nodes[k]));
+            t[i] = Node{t[i - 1].value + step * half, parabolaRootCurvature(double(i) / stepsPerUnit)};
         }
-        a = b;
+        return t;
+    }();
+    const double ax = std::abs(x);
+    double value;
+    if (!(ax < tableEnd)) {
+        value = std::isfinite(ax) ? table[size - 1].value + parabolaIntegralTail(ax) - parabolaIntegralTail(tableEnd)
+                                  : ax;
+    } else {
+        const double pos = ax * stepsPerUnit;
+        const int i = std::min(static_cast<int>(pos), size - 2);
+        const double t = pos - i, h = 1.0 / stepsPerUnit;
+        const Node& a = table[i];
+        const Node& b = table[i + 1];
+        const double t2 = t * t, t3 = t2 * t;
+        value = (2 * t3 - 3 * t2 + 1) * a.value + (t3 - 2 * t2 + t) * a.slope * h + (3 * t2 - 2 * t3) * b.value +
+                (t3 - t2) * b.slope * h;
     }
-    return x < 0 ? -sum : sum;
+    return x < 0 ? -value : value;
 }
 
 // Closed-form approximations of the integral and its inverse (good to about 1%).
@@ -99,9 +128,9 @@ double parabolaInverse(double v)
 {
     double x = approxParabolaInverse(v);
     for (int i = 0; i < 8; ++i) {
-        const double step = (parabolaIntegral(x) - v) * std::sqrt(std::sqrt(1 + 4 * x * x));
+        const double step = (parabolaIntegral(x) - v) / parabolaRootCurvature(x);
         x -= step;
-        if (!(std::abs(step) > 1e-13 * std::max(1.0, std::abs(x))))
+        if (!(std::abs(step) > 1e-10))
             break;
     }
     return x;
@@ -109,9 +138,9 @@ double parabolaInverse(double v)
 
 } // namespace
 
-std::vector<double> quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double tolerance)
+void quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double tolerance, std::vector<double>& cuts)
 {
-    std::vector<double> cuts;
+    cuts.clear();
     const double ddx = 2 * c.x() - p0.x() - p2.x(), ddy = 2 * c.y() - p0.y() - p2.y();
     const double cross = (p2.x() - p0.x()) * ddy - (p2.y() - p0.y()) * ddx;
     // Map the curve onto a piece [x0, x2] of the parabola y = x^2.
@@ -119,7 +148,7 @@ std::vector<double> quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double
     const double x2 = ((p2.x() - c.x()) * ddx + (p2.y() - c.y()) * ddy) / cross;
     const double scale = std::abs(cross) / (std::hypot(ddx, ddy) * std::abs(x2 - x0));
     if (!std::isfinite(x0) || !std::isfinite(x2) || !std::isfinite(scale) || !(tolerance > 0))
-        return cuts; // a straight line (or points too close to tell)
+        return; // a straight line (or points too close to tell)
     const double sqrtTol = std::sqrt(tolerance);
     const double da = std::abs(approxParabolaIntegral(x2) - approxParabolaIntegral(x0));
     double steps = 0;
@@ -129,24 +158,40 @@ std::vector<double> quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double
         steps = sqrtTol * da / approxParabolaIntegral(sqrtTol / std::sqrt(scale));
     const double count = std::ceil(0.5 * steps / sqrtTol);
     const int n = count >= 1 ? static_cast<int>(std::min(count, double(maxCurveSegments))) : 1;
+    if (n < 2)
+        return;
     const double a0 = parabolaIntegral(x0), a2 = parabolaIntegral(x2);
     for (int i = 1; i < n; ++i) {
         const double x = parabolaInverse(a0 + (a2 - a0) * i / n);
         cuts.push_back(std::clamp((x - x0) / (x2 - x0), 0.0, 1.0));
     }
-    return cuts;
 }
 
 namespace {
 
 // Edges of the path in grid units. Quadratic curves (stored as cubics by QPainterPath) are
 // cut as above; other cubics (stroke outlines) into equal steps a tenth of a pixel from them.
-std::vector<Edge> edgesOf(const QPainterPath& path, const QTransform& m)
+std::vector<Edge> edgesOf(const QPainterPath& path, const QTransform& m, const QRect& clip)
 {
+    // A curve whose control points all lie on one side of the clip (with a pixel to spare)
+    // can be a straight line: nothing between it and the line reaches a sampled centre.
+    const double left = clip.left() - 1.0, right = clip.right() + 2.0, top = clip.top() - 1.0,
+                 bottom = clip.bottom() + 2.0;
+    auto outside = [&](std::initializer_list<QPointF> points) {
+        bool l = true, r = true, t = true, b = true;
+        for (const QPointF& p : points) {
+            l = l && p.x() < left;
+            r = r && p.x() > right;
+            t = t && p.y() < top;
+            b = b && p.y() > bottom;
+        }
+        return l || r || t || b;
+    };
     std::vector<Edge> edges;
     edges.reserve(static_cast<std::size_t>(path.elementCount()));
     QPointF start, pen;
     Point startG{0, 0}, penG{0, 0};
+    std::vector<double> cuts;
     bool open = false;
     auto closeFigure = [&] {
         if (open)
@@ -174,12 +219,18 @@ std::vector<Edge> edgesOf(const QPainterPath& path, const QTransform& m)
             const QPointF c2 = m.map(QPointF(path.elementAt(i + 1)));
             const QPointF end = m.map(QPointF(path.elementAt(i + 2)));
             i += 2;
+            if (outside({pen, c1, c2, end})) {
+                lineTo(end);
+                pen = end;
+                continue;
+            }
             // A quadratic curve raised to a cubic has both controls pointing at one point.
             const QPointF q1 = (3 * c1 - pen) / 2, q2 = (3 * c2 - end) / 2;
             const double span = std::max({std::abs(end.x() - pen.x()), std::abs(end.y() - pen.y()), 1.0});
             if (std::abs(q1.x() - q2.x()) + std::abs(q1.y() - q2.y()) <= 1e-6 * span) {
                 const QPointF q = (q1 + q2) / 2;
-                for (double t : quadraticCutPoints(pen, q, end, curveTolerance)) {
+                quadraticCutPoints(pen, q, end, curveTolerance, cuts);
+                for (double t : cuts) {
                     const double u = 1 - t;
                     lineTo(pen * (u * u) + q * (2 * u * t) + end * (t * t));
                 }
@@ -232,7 +283,7 @@ bool scanlineRegion(const QPainterPath& path, const QTransform& toDevice, const 
     region = QRegion();
     if (clip.isEmpty())
         return true;
-    std::vector<Edge> edges = edgesOf(path, toDevice);
+    std::vector<Edge> edges = edgesOf(path, toDevice, clip);
     if (edges.empty())
         return true;
     std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.yt < b.yt; });

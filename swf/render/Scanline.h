@@ -18,8 +18,8 @@ namespace swf::render {
 bool scanlineRegion(const QPainterPath& path, const QTransform& toDevice, const QRect& clip, QRegion& region);
 
 // Where a quadratic curve (p0, control c, p2) is cut into lines that stay within `tolerance`
-// of it: the curve parameters of the inner cut points, rising, without 0 and 1. Empty for a
-// curve that is drawn as one line.
-std::vector<double> quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double tolerance);
+// of it: the curve parameters of the inner cut points, rising, without 0 and 1, into `cuts`.
+// Empty for a curve that is drawn as one line.
+void quadraticCutPoints(QPointF p0, QPointF c, QPointF p2, double tolerance, std::vector<double>& cuts);
 
 } // namespace swf::render
