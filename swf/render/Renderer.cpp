@@ -5,6 +5,7 @@
 #include "swf/render/ColorTransform.h"
 #include "swf/render/Filters.h"
 #include "swf/render/Scanline.h"
+#include "swf/render/AliasedStroke.h"
 #include "swf/render/ShapeGeometry.h"
 #include "swf/render/TextRender.h"
 
@@ -586,6 +587,13 @@ struct Renderer::Impl : BitmapProvider {
                     continue;
                 // Filled as an outline: Qt draws pens of one pixel or less with a line
                 // algorithm whose pixels differ from those of the same outline filled.
+                QPainterPath area;
+                if (!antialias &&
+                    aliasedStrokeArea(path, pen, toQt(group.lines[i].endCap), t.toLocal(toDevice), area)) {
+                    // Aliased: pieces, joins and caps as polygons (AliasedStroke.h).
+                    fillShapePath(t, area, pen.brush(), toDevice);
+                    continue;
+                }
                 if (group.strokes.size() != group.linePaths.size())
                     group.strokes.resize(group.linePaths.size());
                 StyleGroup::Stroke& stroke = group.strokes[i];

@@ -154,6 +154,55 @@ void dumpActions(const swf::ActionBlock& b, const QString& indent, QTextStream& 
     }
 }
 
+std::string number(double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+// One filter in a line: its kind and the fields that shape its picture.
+std::string filterNote(const swf::Filter& filter)
+{
+    auto flags = [](const auto& f) {
+        std::string s = " passes " + std::to_string(f.passes);
+        if (f.inner)
+            s += " inner";
+        if (f.knockout)
+            s += " knockout";
+        if (!f.compositeSource)
+            s += " no-source";
+        return s;
+    };
+    auto blur = [](const auto& f) { return " blur " + number(f.blurX.toDouble()) + "x" + number(f.blurY.toDouble()); };
+    auto light = [](const auto& f) {
+        return " angle " + number(f.angle.toDouble()) + " distance " + number(f.distance.toDouble()) + " strength " +
+               number(f.strength.toDouble());
+    };
+    return std::visit(
+        [&](const auto& f) -> std::string {
+            using T = std::decay_t<decltype(f)>;
+            if constexpr (std::is_same_v<T, swf::DropShadowFilter>)
+                return "drop shadow " + colour(f.color) + blur(f) + light(f) + flags(f);
+            else if constexpr (std::is_same_v<T, swf::BlurFilter>)
+                return "blur" + blur(f) + " passes " + std::to_string(f.passes);
+            else if constexpr (std::is_same_v<T, swf::GlowFilter>)
+                return "glow " + colour(f.color) + blur(f) + " strength " + number(f.strength.toDouble()) + flags(f);
+            else if constexpr (std::is_same_v<T, swf::BevelFilter>)
+                return "bevel " + colour(f.shadowColor) + "/" + colour(f.highlightColor) + blur(f) + light(f) + flags(f) +
+                       (f.onTop ? " on-top" : "");
+            else if constexpr (std::is_same_v<T, swf::GradientFilter>)
+                return std::string(f.bevel ? "gradient bevel " : "gradient glow ") + std::to_string(f.colors.size()) +
+                       " colours" + blur(f) + light(f) + flags(f);
+            else if constexpr (std::is_same_v<T, swf::ConvolutionFilter>)
+                return "convolution " + std::to_string(f.matrixX) + "x" + std::to_string(f.matrixY) + " divisor " +
+                       number(f.divisor) + " bias " + number(f.bias);
+            else
+                return "colour matrix";
+        },
+        filter);
+}
+
 std::string placeNote(const swf::PlaceObject& p)
 {
     std::string s = "depth " + std::to_string(p.depth);
@@ -173,8 +222,11 @@ std::string placeNote(const swf::PlaceObject& p)
         s += " name " + quoted(*p.name);
     if (p.clipDepth)
         s += " clip " + std::to_string(*p.clipDepth);
-    if (p.filters)
+    if (p.filters) {
         s += " filters " + std::to_string(p.filters->size());
+        for (const swf::Filter& f : *p.filters)
+            s += " [" + filterNote(f) + "]";
+    }
     if (p.blendMode)
         s += " blend " + std::to_string(static_cast<int>(*p.blendMode));
     if (p.cacheAsBitmap)
