@@ -145,7 +145,6 @@ void applyBevel(QImage& image, const BevelFilter& f, double blurX, double blurY,
     const QImage against = shifted(-offset);
     const double k = std::clamp(f.strength.toDouble(), 0.0, 255.0);
     QImage bevel(size, QImage::Format_ARGB32_Premultiplied);
-    const bool outer = !f.inner && !f.onTop;
     for (int y = 0; y < size.height(); ++y) {
         const auto* a = reinterpret_cast<const QRgb*>(along.constScanLine(y));
         const auto* b = reinterpret_cast<const QRgb*>(against.constScanLine(y));
@@ -155,12 +154,10 @@ void applyBevel(QImage& image, const BevelFilter& f, double blurX, double blurY,
             const int diff = static_cast<int>((qAlpha(a[x]) - qAlpha(b[x])) * k);
             const int amount = std::min(255, std::abs(diff));
             const Rgba& c = diff > 0 ? f.highlightColor : f.shadowColor;
-            // Inner bevels stay on the object, outer ones around it.
-            int cover = 255;
-            if (f.inner)
-                cover = qAlpha(src[x]);
-            else if (outer)
-                cover = 255 - qAlpha(src[x]);
+            // Inner bevels stay on the object. Outer ones lie behind it: the object drawn
+            // over them hides them as far as it is opaque (masking them by the object's
+            // alpha as well would hide them twice under see-through parts).
+            const int cover = f.inner ? qAlpha(src[x]) : 255;
             const int alpha = amount * c.a / 255 * cover / 255;
             out[x] = qRgba(c.r * alpha / 255, c.g * alpha / 255, c.b * alpha / 255, alpha);
         }

@@ -163,6 +163,28 @@ TEST(FilterRender, BlurSpreadsAndShadowFalls)
     EXPECT_EQ(at(simg, 60, 30), qRgb(0, 0, 0));
 }
 
+TEST(FilterRender, OuterBevelShowsThroughASeeThroughObjectOnce)
+{
+    // A half-transparent black square with a blue highlight falling inside its right edge:
+    // the object drawn over the bevel halves it once (blue well above red there), it is not
+    // also cut by the object's alpha beforehand.
+    Scene s;
+    addRect(s, 1, 30, 30, 70, 70, Rgba{0, 0, 0, 128});
+    BevelFilter bevel;
+    bevel.highlightColor = blue;
+    bevel.shadowColor = red;
+    bevel.blurX = bevel.blurY = Fixed16::fromDouble(2);
+    bevel.distance = Fixed16::fromDouble(4);
+    bevel.angle = Fixed16::fromDouble(0);
+    bevel.strength = Fixed8::fromDouble(1);
+    bevel.compositeSource = true;
+    s.place(1, 1).filters = {bevel};
+    const QImage img = s.render();
+    const QRgb inside = at(img, 67, 50);
+    EXPECT_GT(qBlue(inside) - qRed(inside), 50);
+    EXPECT_NEAR(qRed(at(img, 50, 50)), 127, 2); // the middle: just the object over white
+}
+
 TEST(FilterRender, FilteredAndCachedObjectsSitOnWholePixels)
 {
     // A square at 20.3 px: drawn plainly its left column is partly covered; through a
