@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev liblzma-dev libmpg123-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
+  fonts-noto-core fonts-noto-mono
 )
 
 missing=()

@@ -4,7 +4,9 @@
 #include "swf/render/ShapeGeometry.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -26,6 +28,27 @@ QString decodeEntities(QString s)
     s.replace(QLatin1String("&nbsp;"), QString(QChar(0xA0)));
     s.replace(QLatin1String("&amp;"), QLatin1String("&"));
     return s;
+}
+
+// The family device text is drawn in. The generic names get the Noto families (installed
+// with the program) so that text looks the same on every machine; a named font that is
+// not installed falls back to the sans one, as it would in the movies' player.
+QString deviceFamily(const QString& name)
+{
+    auto pick = [](const char* preferred, const char* generic) {
+        const QString family = QString::fromLatin1(preferred);
+        return QFontDatabase::hasFamily(family) ? family : QString::fromLatin1(generic);
+    };
+    static const QString sans = pick("Noto Sans", "sans-serif");
+    static const QString serif = pick("Noto Serif", "serif");
+    static const QString mono = pick("Noto Sans Mono", "monospace");
+    if (name.isEmpty() || name == QLatin1String("_sans"))
+        return sans;
+    if (name == QLatin1String("_serif"))
+        return serif;
+    if (name == QLatin1String("_typewriter"))
+        return mono;
+    return QFontDatabase::hasFamily(name) ? name : sans;
 }
 
 } // namespace
@@ -184,22 +207,13 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             descent = height * 0.2;
         }
     } else {
-        QString family = f ? fontName(*f) : QString();
-        if (family.isEmpty() || family == QLatin1String("_sans"))
-            family = QStringLiteral("sans-serif");
-        else if (family == QLatin1String("_serif"))
-            family = QStringLiteral("serif");
-        else if (family == QLatin1String("_typewriter"))
-            family = QStringLiteral("monospace");
-        qfont = QFont(family);
+        qfont = QFont(deviceFamily(f ? fontName(*f) : QString()));
         qfont.setPixelSize(std::max(1, static_cast<int>(std::lround(height))));
         if (f) {
             qfont.setBold(f->bold);
             qfont.setItalic(f->italic);
         }
         qfont.setHintingPreference(QFont::PreferNoHinting);
-        if (!p.testRenderHint(QPainter::Antialiasing))
-            qfont.setStyleStrategy(QFont::NoAntialias); // quality low
         const QFontMetricsF fm(qfont);
         ascent = fm.ascent();
         descent = fm.descent();
@@ -207,8 +221,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
     const QFontMetricsF fm(qfont);
 
     auto advanceOf = [&](QChar c) -> double {
-        if (!outlines)
-            return fm.horizontalAdvance(c);
+        if (!outlines) // device text steps by whole pixels (20 twips), as the movies' player lays it out
+            return std::round(fm.horizontalAdvance(c) / 20.0) * 20.0;
         const auto it = codeToGlyph.find(c.unicode());
         if (it == codeToGlyph.end())
             return c == QLatin1Char(' ') ? height / 4 : 0.0;
@@ -218,8 +232,6 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
         return g ? g->boundingRect().right() * emScale : 0.0;
     };
     auto widthOf = [&](QStringView s) {
-        if (!outlines)
-            return fm.horizontalAdvance(s.toString());
         double w = 0;
         for (QChar c : s)
             w += advanceOf(c);
@@ -275,10 +287,18 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
                 x += advanceOf(c);
             }
         } else {
-            p.setTransform(toPainter);
-            p.setFont(qfont);
-            p.setPen(color);
-            p.drawText(QPointF(x, baseline), line);
+            // Device text as outlines filled like any shape, so that quality low gives
+            // the same edge pixels as the movies' player and no hinted bitmap glyphs.
+            // Character by character at the rounded advances (no kerning or joining).
+            QPainterPath outlines;
+            for (QChar c : line) {
+                outlines.addText(QPointF(x, baseline), qfont, QString(c));
+                x += advanceOf(c);
+            }
+            if (!outlines.isEmpty()) {
+                fill(outlines, color, toPainter);
+                p.setTransform(toPainter);
+            }
         }
         baseline += lineHeight;
         if (baseline - ascent > box.bottom())

@@ -285,6 +285,39 @@ TEST(TextRender, EditTextFrameBackgroundAndDeviceText)
     EXPECT_GT(dark, 20); // some text was drawn
 }
 
+TEST(TextRender, DeviceTextAtQualityLowIsFilledOutlinesAtWholePixelSteps)
+{
+    // "HHHH" in a device font at several sizes: at quality low only pure text or background
+    // colours (filled outlines, no grey edges), and each H is the one before moved by the
+    // same whole number of pixels.
+    for (double height = 14; height < 24; height += 0.7) {
+        Scene s;
+        DefineEditText edit;
+        edit.id = 1;
+        edit.bounds = rectPx(0, 0, 100, 40);
+        edit.fontHeight = px(height);
+        edit.textColor = black;
+        s.add(1, edit);
+        s.place(1, 1).text = QStringLiteral("HHHH");
+        const QImage img = s.render(100, 40);
+        std::vector<int> columns; // left edges of dark runs on a row through the stems
+        for (int y = 0; y < 40 && columns.size() != 8; ++y) {
+            columns.clear();
+            bool dark = false;
+            for (int x = 0; x < 100; ++x) {
+                const int r = qRed(at(img, x, y));
+                EXPECT_TRUE(r == 0 || r == 255) << x << "," << y;
+                if (r == 0 && !dark)
+                    columns.push_back(x);
+                dark = r == 0;
+            }
+        }
+        ASSERT_EQ(columns.size(), 8u) << height; // two stems per H
+        for (std::size_t i = 2; i < columns.size(); ++i)
+            EXPECT_EQ(columns[i] - columns[i - 2], columns[2] - columns[0]) << height << " letter " << i / 2;
+    }
+}
+
 TEST(TextRender, HtmlIsReducedToItsText)
 {
     DefineEditText edit;
