@@ -1,4 +1,4 @@
-// qmtool render and bench as users run them.
+// qmtool render, bench and dump as users run them.
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -104,4 +104,20 @@ TEST(QmtoolBenchTest, ReportsTheMedianAndTheRealTimeFactor)
                   .code,
               2)
         << "bench draws at high quality only";
+}
+
+TEST(QmtoolDumpTest, ShapesAndFiltersOnRequest)
+{
+    const QString file = qmtest::corpusDir() + QStringLiteral("/conformance/visual/visual__filters__glow/test.swf");
+    const ToolRun plain = qmtool({QStringLiteral("dump"), file});
+    ASSERT_EQ(plain.code, 0) << plain.err.toStdString();
+    EXPECT_TRUE(plain.out.contains(QStringLiteral("filters 1 [glow #FF0000FF blur 5x5 strength 1 passes 1 knockout]")));
+    EXPECT_FALSE(plain.out.contains(QStringLiteral("curve ")));
+
+    const ToolRun shapes = qmtool({QStringLiteral("dump"), QStringLiteral("--shapes"), file});
+    ASSERT_EQ(shapes.code, 0) << shapes.err.toStdString();
+    // Records with the pen's absolute positions in twips.
+    EXPECT_TRUE(shapes.out.contains(QStringLiteral("style move 3022,1975 fill1 2\n")));
+    EXPECT_TRUE(shapes.out.contains(QStringLiteral("line 3022,1975 -> 3080,2084\n")));
+    EXPECT_TRUE(shapes.out.contains(QStringLiteral("curve 3080,2084 via 3250,2419 -> 3250,2635\n")));
 }

@@ -361,7 +361,45 @@ std::string describe(const swf::TagBody& body)
         body);
 }
 
-void dumpTags(const std::vector<swf::Tag>& tags, const QString& indent, bool withActions, QTextStream& out)
+// A shape's records with the pen's absolute positions, in twips.
+void dumpShape(const swf::Shape& shape, const QString& indent, QTextStream& out)
+{
+    long long x = 0, y = 0;
+    for (const swf::ShapeRecord& r : shape.records) {
+        if (const auto* c = std::get_if<swf::StyleChangeRecord>(&r)) {
+            out << indent << "style";
+            if (c->moveTo) {
+                x = c->moveTo->first.value;
+                y = c->moveTo->second.value;
+                out << " move " << x << ',' << y;
+            }
+            if (c->fillStyle0)
+                out << " fill0 " << *c->fillStyle0;
+            if (c->fillStyle1)
+                out << " fill1 " << *c->fillStyle1;
+            if (c->lineStyle)
+                out << " line " << *c->lineStyle;
+            if (c->newStyles)
+                out << " new styles (" << c->newStyles->fills.size() << " fills, " << c->newStyles->lines.size()
+                    << " lines)";
+            out << '\n';
+        } else if (const auto* e = std::get_if<swf::StraightEdgeRecord>(&r)) {
+            const long long x0 = x, y0 = y;
+            x += e->dx.value;
+            y += e->dy.value;
+            out << indent << "line " << x0 << ',' << y0 << " -> " << x << ',' << y << '\n';
+        } else if (const auto* e = std::get_if<swf::CurvedEdgeRecord>(&r)) {
+            const long long x0 = x, y0 = y;
+            const long long cx = x + e->controlDx.value, cy = y + e->controlDy.value;
+            x = cx + e->anchorDx.value;
+            y = cy + e->anchorDy.value;
+            out << indent << "curve " << x0 << ',' << y0 << " via " << cx << ',' << cy << " -> " << x << ',' << y << '\n';
+        }
+    }
+}
+
+void dumpTags(const std::vector<swf::Tag>& tags, const QString& indent, bool withActions, bool withShapes,
+              QTextStream& out)
 {
     for (const swf::Tag& t : tags) {
         out << indent << '[' << QString::fromStdString(hex(t.offset, 6)) << "] " << t.code << ' ' << swf::tagName(t.code)
@@ -372,7 +410,11 @@ void dumpTags(const std::vector<swf::Tag>& tags, const QString& indent, bool wit
         out << '\n';
         const QString inner = indent + QStringLiteral("    ");
         if (const auto* s = std::get_if<swf::DefineSprite>(&t.body))
-            dumpTags(s->tags, inner, withActions, out);
+            dumpTags(s->tags, inner, withActions, withShapes, out);
+        if (withShapes) {
+            if (const auto* shape = std::get_if<swf::DefineShape>(&t.body))
+                dumpShape(shape->shape, inner, out);
+        }
         if (!withActions)
             continue;
         if (const auto* a = std::get_if<swf::DoAction>(&t.body))
@@ -396,11 +438,13 @@ void dumpTags(const std::vector<swf::Tag>& tags, const QString& indent, bool wit
 
 int runDump(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    bool withActions = false;
+    bool withActions = false, withShapes = false;
     QString path;
     for (const QString& a : args) {
         if (a == QLatin1String("--actions"))
             withActions = true;
+        else if (a == QLatin1String("--shapes"))
+            withShapes = true;
         else if (path.isEmpty())
             path = a;
         else {
@@ -409,7 +453,7 @@ int runDump(const QStringList& args, QTextStream& out, QTextStream& err)
         }
     }
     if (path.isEmpty()) {
-        err << "usage: qmtool dump [--actions] FILE\n";
+        err << "usage: qmtool dump [--actions] [--shapes] FILE\n";
         return 2;
     }
     const swf::Movie m = swf::readMovieFile(path.toStdString());
@@ -424,7 +468,7 @@ int runDump(const QStringList& args, QTextStream& out, QTextStream& err)
         << m.header.declaredLength << ")\n";
     out << "frame " << QString::fromStdString(rect(m.header.frameRect)) << ", "
         << QString::fromStdString(num(m.header.frameRate.toDouble())) << " fps, " << m.header.frameCount << " frames\n";
-    dumpTags(m.tags, QString(), withActions, out);
+    dumpTags(m.tags, QString(), withActions, withShapes, out);
     if (m.error) {
         out << "error: " << QString::fromStdString(m.error->describe()) << '\n';
         return 1;
@@ -432,7 +476,9 @@ int runDump(const QStringList& args, QTextStream& out, QTextStream& err)
     return 0;
 }
 
-const QmCommandRegistration reg({"dump", "[--actions] FILE",
-                                 "prints the tag tree of a movie (code, name, offset, length, key fields)", &runDump});
+const QmCommandRegistration reg({"dump", "[--actions] [--shapes] FILE",
+                                 "prints the tag tree of a movie (code, name, offset, length, key fields); "
+                                 "--actions adds the decoded actions, --shapes the shape records in twips",
+                                 &runDump});
 
 } // namespace
