@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -257,6 +258,20 @@ void TShockwaveFlash::mouseMoveEvent(QMouseEvent* event)
 {
     if (FPlayer->isLoaded())
         FPlayer->mouseMove(event->position());
+    event->accept();
+}
+
+void TShockwaveFlash::wheelEvent(QWheelEvent* event)
+{
+    // Whole notches (120 units each) scroll the text under the mouse by a line each.
+    FWheelRemainder += event->angleDelta().y();
+    const int lines = FWheelRemainder / 120;
+    FWheelRemainder -= lines * 120;
+    if (FPlayer->isLoaded() && lines != 0) {
+        FPlayer->mouseMove(event->position());
+        FPlayer->mouseWheel(lines);
+        update();
+    }
     event->accept();
 }
 

@@ -82,6 +82,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -105,4 +106,5 @@ private:
     QTimer FTimer;
     QElapsedTimer FClock;
     qint64 FLastTick = 0;
+    int FWheelRemainder = 0; // wheel turn short of a whole notch (fine-grained wheels)
 };

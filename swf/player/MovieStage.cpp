@@ -254,6 +254,7 @@ void buildNode(const MovieStage& stage, const DisplayObject& obj, DisplayNode& n
     node.cacheAsBitmap = p.cacheAsBitmap;
     node.opaqueBackground = p.background;
     node.text = obj.text;
+    node.scroll = obj.scroll;
     if (obj.sprite) {
         buildChildren(stage, obj.sprite->displayList(), node.children);
     } else if (obj.button) {
@@ -409,6 +410,41 @@ void MovieStage::mouseLeave()
     mousePoint_.reset();
     updateButtons(std::nullopt, false, mouseDown_);
     mouseDown_ = false;
+}
+
+DisplayObject* MovieStage::editTextAt(const Timeline& timeline, const QTransform& parentToStage, QPointF point) const
+{
+    // Topmost first: the highest depth is drawn last.
+    const DisplayList& list = timeline.displayList();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        DisplayObject& obj = *it->second;
+        if (!obj.character || !obj.placement.visible || obj.placement.clipDepth != 0)
+            continue;
+        const QTransform toStage = toTransform(obj.placement.matrix) * parentToStage;
+        if (obj.sprite) {
+            if (DisplayObject* inner = editTextAt(*obj.sprite, toStage, point))
+                return inner;
+        } else if (std::holds_alternative<DefineEditText>(*obj.character)) {
+            DisplayNode node;
+            buildNode(*this, obj, node, nullptr);
+            if (hitTest_(node, toStage, point))
+                return &obj;
+        }
+    }
+    return nullptr;
+}
+
+void MovieStage::mouseWheel(int lines)
+{
+    if (!mousePoint_ || !hitTest_ || !maxScroll_ || lines == 0)
+        return;
+    DisplayObject* text = editTextAt(*root_, QTransform(), *mousePoint_);
+    if (!text)
+        return;
+    DisplayNode node;
+    buildNode(*this, *text, node, nullptr);
+    const long long wanted = static_cast<long long>(text->scroll) - lines;
+    text->scroll = static_cast<int>(std::clamp<long long>(wanted, 1, std::max(1, maxScroll_(node))));
 }
 
 void MovieStage::keyPress(std::uint8_t code)

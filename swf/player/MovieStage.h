@@ -100,12 +100,19 @@ public:
     // given node-to-stage transform (the renderer's hit test).
     using HitTest = std::function<bool(const DisplayNode&, const QTransform&, QPointF)>;
     void setHitTest(HitTest hitTest) { hitTest_ = std::move(hitTest); }
+    // The highest first line an edit text node can scroll to, from its layout (the
+    // renderer's); without it text does not scroll.
+    using MaxScroll = std::function<int(const DisplayNode&)>;
+    void setMaxScroll(MaxScroll maxScroll) { maxScroll_ = std::move(maxScroll); }
     void mouseMove(QPointF stagePoint);
     void mousePress(QPointF stagePoint);
     void mouseRelease(QPointF stagePoint);
     void mouseLeave();
     // A key in the codes of button key conditions (ASCII, or 1..19 for special keys).
     void keyPress(std::uint8_t buttonKeyCode);
+    // The mouse wheel turned by `lines` (positive: away from the user) over the stage: the
+    // edit text under the mouse scrolls by as many lines, within its text.
+    void mouseWheel(int lines);
 
 private:
     struct ButtonHit;
@@ -114,6 +121,7 @@ private:
     std::uint64_t buttonAt(QPointF stagePoint, std::vector<ButtonHit>& buttons) const;
     void setButtonState(const ButtonHit& button, ButtonState state);
     void updateButtons(std::optional<QPointF> point, bool pressEdge, bool releaseEdge);
+    DisplayObject* editTextAt(const Timeline& timeline, const QTransform& toStage, QPointF stagePoint) const;
 
     const Movie& movie_;
     StageLimits limits_;
@@ -138,6 +146,7 @@ private:
     std::function<void(const QString&)> trace_;
     std::function<void()> toggleQuality_;
     HitTest hitTest_;
+    MaxScroll maxScroll_;
     bool mouseDown_ = false;
     std::optional<QPointF> mousePoint_;
     std::uint64_t hovered_ = 0; // serial of the button under the mouse

@@ -117,6 +117,7 @@ bool Player::loadData(const QByteArray& bytes)
     d->stage->setHitTest([this](const DisplayNode& node, const QTransform& toStage, QPointF point) {
         return d->renderer->hitTest(node, toStage, point);
     });
+    d->stage->setMaxScroll([this](const DisplayNode& node) { return d->renderer->editTextLines(node).maxScroll(); });
     if (d->movie->error)
         d->stage->log(QStringLiteral("movie damaged, showing what could be read: %1")
                           .arg(QString::fromStdString(d->movie->error->describe())));
@@ -286,6 +287,12 @@ void Player::mouseRelease(QPointF position)
 {
     if (const auto p = d->toStage(position))
         d->stage->mouseRelease(*p);
+}
+
+void Player::mouseWheel(int lines)
+{
+    if (d->stage)
+        d->stage->mouseWheel(lines);
 }
 
 void Player::mouseLeave()

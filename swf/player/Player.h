@@ -71,6 +71,8 @@ public:
     void mousePress(QPointF position);
     void mouseRelease(QPointF position);
     void mouseLeave();
+    // The wheel turned by `lines` (positive: away from the user) where the mouse last was.
+    void mouseWheel(int lines);
     // Key input: a Qt key code and the character it typed, if any.
     void keyPress(int qtKey, QChar character);
     void keyRelease(int qtKey);

@@ -60,6 +60,7 @@ struct DisplayObject {
     Placement placement;
     const TagBody* character = nullptr; // null when the id is not defined
     QString text;                       // edit text: what it shows
+    int scroll = 1;                     // edit text: the first line shown, from 1
     std::uint64_t bornTick = 0;         // the stage tick it was created in
     std::unique_ptr<Timeline> sprite;
     std::unique_ptr<ButtonInstance> button;

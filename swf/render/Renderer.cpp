@@ -29,6 +29,12 @@ QTransform toQTransform(const Matrix& m)
 
 namespace {
 
+// What an edit text shows: its current text, or the text it was defined with.
+QString shownText(const DisplayNode& node, const DefineEditText& edit)
+{
+    return node.text.isEmpty() && edit.initialText ? QString::fromStdString(*edit.initialText) : node.text;
+}
+
 // Aliased drawing moves everything by this much up and left (see Renderer::draw).
 constexpr double aliasedTieShift = 1.0 / 64;
 
@@ -469,9 +475,8 @@ struct Renderer::Impl : BitmapProvider {
             } else if (const auto* st = std::get_if<DefineText>(body)) {
                 text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
             } else if (const auto* et = std::get_if<DefineEditText>(body)) {
-                const QString shown = node.text.isEmpty() && et->initialText
-                    ? QString::fromStdString(*et->initialText) : node.text;
-                text.drawEdit(*t.painter, *et, shown, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
+                text.drawEdit(*t.painter, *et, shownText(node, *et), node.scroll, t.toLocal(toDevice), cx, maskMode,
+                              glyphFill(t));
             } else if (isBitmapTag(body)) {
                 drawBitmap(t, node, toDevice, cx);
             }
@@ -740,6 +745,12 @@ bool Renderer::hitTest(const DisplayNode& node, const QTransform& nodeToStage, Q
 QRectF Renderer::bounds(const DisplayNode& node)
 {
     return d->localBounds(node, 0);
+}
+
+EditTextLines Renderer::editTextLines(const DisplayNode& node)
+{
+    const auto* edit = node.character ? std::get_if<DefineEditText>(node.character) : nullptr;
+    return edit ? d->text.editLines(*edit, shownText(node, *edit)) : EditTextLines{0, 1};
 }
 
 void Renderer::clear()

@@ -2,6 +2,7 @@
 // Draws a display tree with QPainter. Shapes are turned into fill and line paths once per
 // character (and morph ratio) and kept; bitmaps are decoded once.
 #include "swf/render/Scene.h"
+#include "swf/render/TextRender.h"
 
 #include <QPainter>
 #include <QPointF>
@@ -30,6 +31,10 @@ public:
 
     // The bounds of a node in its own coordinates (twips), for hit tests and filters.
     QRectF bounds(const DisplayNode& node);
+
+    // An edit text node's lines and how many its box shows (for scrolling). Zero lines
+    // for other nodes.
+    EditTextLines editTextLines(const DisplayNode& node);
 
     // Forgets cached paths and decoded bitmaps (the movie changed).
     void clear();

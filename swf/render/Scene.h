@@ -44,7 +44,8 @@ struct DisplayNode {
     bool visible = true;
     bool cacheAsBitmap = false;
     std::optional<Rgba> opaqueBackground;
-    QString text; // edit text: the text it shows now
+    QString text;   // edit text: the text it shows now
+    int scroll = 1; // edit text: the first line shown, from 1
     // Sprites and buttons: their own display list (for a button, its current state),
     // sorted by depth, bottom first.
     std::vector<DisplayNode> children;

@@ -12,12 +12,15 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace swf::render {
 namespace {
 
 // Edit text keeps this much space between its bounds and the text (two pixels).
 constexpr double gutter = 40.0;
+// Lines one edit text is broken into at most; the rest is not shown.
+constexpr std::size_t maxEditLines = 10000;
 
 QString decodeEntities(QString s)
 {
@@ -172,119 +175,161 @@ void TextRender::drawBorder(QPainter& p, const QRectF& box, const QTransform& to
     p.drawRect(box);
 }
 
-void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString& rawText, const QTransform& toPainter,
-                          const ColorXf& cx, bool solidMask, const GlyphFill& fill)
+// How an edit text lays out its text: the font, the metrics and the lines after hard
+// breaks and word wrap. Shared by drawing and by scrolling.
+struct TextRender::EditLayout {
+    QRectF box;
+    double height = 0;
+    const DefineFont* font = nullptr;
+    bool outlines = false; // embedded glyphs; otherwise a device font
+    std::unordered_map<char16_t, std::uint32_t> codeToGlyph;
+    double emScale = 0, ascent = 0, descent = 0, lineHeight = 0;
+    QFont deviceFont;
+    std::optional<QFontMetricsF> metrics;
+    double left = 0, right = 0, avail = 0;
+    EditTextLayout margins;
+    std::vector<QString> lines;
+};
+
+double TextRender::advanceOf(EditLayout& l, QChar c)
 {
-    const QRectF box = QRectF(QPointF(edit.bounds.xMin.value, edit.bounds.yMin.value),
-                              QPointF(edit.bounds.xMax.value, edit.bounds.yMax.value)).normalized();
-    if (edit.border)
-        drawBorder(p, box, toPainter, cx, solidMask);
+    if (!l.outlines) // device text steps by whole pixels (20 twips), as the movies' player lays it out
+        return std::round(l.metrics->horizontalAdvance(c) / 20.0) * 20.0;
+    const auto it = l.codeToGlyph.find(c.unicode());
+    if (it == l.codeToGlyph.end())
+        return c == QLatin1Char(' ') ? l.height / 4 : 0.0;
+    if (l.font->layout && it->second < l.font->layout->advances.size())
+        return l.font->layout->advances[it->second] * l.emScale;
+    const QPainterPath* g = glyph(*l.font, it->second);
+    return g ? g->boundingRect().right() * l.emScale : 0.0;
+}
+
+bool TextRender::layoutEdit(const DefineEditText& edit, const QString& rawText, EditLayout& l)
+{
+    l.box = QRectF(QPointF(edit.bounds.xMin.value, edit.bounds.yMin.value),
+                   QPointF(edit.bounds.xMax.value, edit.bounds.yMax.value))
+                .normalized();
     const QString text = visibleText(edit, rawText);
     if (text.isEmpty())
-        return;
-
-    const double height = edit.fontHeight ? std::max(0, edit.fontHeight->value) : 240.0;
-    if (height <= 0)
-        return;
-    const QColor color = solidMask ? QColor(Qt::black) : cx.color(edit.textColor.value_or(Rgba{0, 0, 0, 255}));
+        return false;
+    l.height = edit.fontHeight ? std::max(0, edit.fontHeight->value) : 240.0;
+    if (l.height <= 0)
+        return false;
     const DefineFont* f = edit.fontId ? font(*edit.fontId) : nullptr;
-    const EditTextLayout layout = edit.layout.value_or(EditTextLayout{});
+    l.font = f;
+    l.margins = edit.layout.value_or(EditTextLayout{});
 
     // Embedded outlines when asked for and present; otherwise a device font.
-    const bool outlines = edit.useOutlines && f && !f->glyphs.empty() && !f->codes.empty();
-    std::unordered_map<char16_t, std::uint32_t> codeToGlyph;
-    double emScale = 0, ascent = 0, descent = 0;
-    QFont qfont;
-    if (outlines) {
+    l.outlines = edit.useOutlines && f && !f->glyphs.empty() && !f->codes.empty();
+    if (l.outlines) {
         for (std::uint32_t i = 0; i < f->codes.size() && i < f->glyphs.size(); ++i)
-            codeToGlyph.emplace(static_cast<char16_t>(f->codes[i]), i);
-        emScale = height / f->emSquare();
+            l.codeToGlyph.emplace(static_cast<char16_t>(f->codes[i]), i);
+        l.emScale = l.height / f->emSquare();
         if (f->layout && f->layout->ascent > 0) {
-            ascent = f->layout->ascent * emScale;
-            descent = f->layout->descent * emScale;
+            l.ascent = f->layout->ascent * l.emScale;
+            l.descent = f->layout->descent * l.emScale;
         } else {
-            ascent = height * 0.9;
-            descent = height * 0.2;
+            l.ascent = l.height * 0.9;
+            l.descent = l.height * 0.2;
         }
     } else {
-        qfont = QFont(deviceFamily(f ? fontName(*f) : QString()));
-        qfont.setPixelSize(std::max(1, static_cast<int>(std::lround(height))));
+        l.deviceFont = QFont(deviceFamily(f ? fontName(*f) : QString()));
+        l.deviceFont.setPixelSize(std::max(1, static_cast<int>(std::lround(l.height))));
         if (f) {
-            qfont.setBold(f->bold);
-            qfont.setItalic(f->italic);
+            l.deviceFont.setBold(f->bold);
+            l.deviceFont.setItalic(f->italic);
         }
-        qfont.setHintingPreference(QFont::PreferNoHinting);
-        const QFontMetricsF fm(qfont);
-        ascent = fm.ascent();
-        descent = fm.descent();
+        l.deviceFont.setHintingPreference(QFont::PreferNoHinting);
+        l.metrics.emplace(l.deviceFont);
+        l.ascent = l.metrics->ascent();
+        l.descent = l.metrics->descent();
     }
-    const QFontMetricsF fm(qfont);
+    l.lineHeight = l.ascent + l.descent + l.margins.leading.value;
 
-    auto advanceOf = [&](QChar c) -> double {
-        if (!outlines) // device text steps by whole pixels (20 twips), as the movies' player lays it out
-            return std::round(fm.horizontalAdvance(c) / 20.0) * 20.0;
-        const auto it = codeToGlyph.find(c.unicode());
-        if (it == codeToGlyph.end())
-            return c == QLatin1Char(' ') ? height / 4 : 0.0;
-        if (f->layout && it->second < f->layout->advances.size())
-            return f->layout->advances[it->second] * emScale;
-        const QPainterPath* g = glyph(*f, it->second);
-        return g ? g->boundingRect().right() * emScale : 0.0;
-    };
     auto widthOf = [&](QStringView s) {
         double w = 0;
         for (QChar c : s)
-            w += advanceOf(c);
+            w += advanceOf(l, c);
         return w;
     };
-
     // Lines: hard breaks, then word wrap within the width.
-    const double left = box.left() + gutter + layout.leftMargin.value;
-    const double right = box.right() - gutter - layout.rightMargin.value;
-    const double avail = std::max(0.0, right - left);
-    std::vector<QString> lines;
+    l.left = l.box.left() + gutter + l.margins.leftMargin.value;
+    l.right = l.box.right() - gutter - l.margins.rightMargin.value;
+    l.avail = std::max(0.0, l.right - l.left);
     for (const QString& para : text.split(QLatin1Char('\n'))) {
-        if (!edit.wordWrap || avail <= 0) {
-            lines.push_back(para);
+        if (l.lines.size() >= maxEditLines)
+            break;
+        if (!edit.wordWrap || l.avail <= 0) {
+            l.lines.push_back(para);
             continue;
         }
         QString line;
         const QStringList words = para.split(QLatin1Char(' '));
         for (qsizetype i = 0; i < words.size(); ++i) {
             const QString candidate = line.isEmpty() && i == 0 ? words[i] : line + QLatin1Char(' ') + words[i];
-            if (!line.isEmpty() && widthOf(candidate) > avail) {
-                lines.push_back(line);
+            if (!line.isEmpty() && widthOf(candidate) > l.avail) {
+                l.lines.push_back(line);
                 line = words[i];
             } else {
                 line = candidate;
             }
         }
-        lines.push_back(line);
+        l.lines.push_back(line);
     }
+    return true;
+}
+
+EditTextLines TextRender::editLines(const DefineEditText& edit, const QString& rawText)
+{
+    EditLayout l;
+    if (!layoutEdit(edit, rawText, l))
+        return {};
+    EditTextLines out;
+    out.count = static_cast<int>(l.lines.size());
+    // Lines whose whole height fits between the gutters; at least one.
+    const double room = l.box.height() - 2 * gutter + l.margins.leading.value;
+    const double fit = l.lineHeight > 0 ? std::floor(room / l.lineHeight) : 1.0;
+    out.visible = std::isfinite(fit) ? static_cast<int>(std::clamp(fit, 1.0, double(maxEditLines))) : 1;
+    return out;
+}
+
+void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString& rawText, int scroll,
+                          const QTransform& toPainter, const ColorXf& cx, bool solidMask, const GlyphFill& fill)
+{
+    EditLayout l;
+    const bool hasText = layoutEdit(edit, rawText, l);
+    if (edit.border)
+        drawBorder(p, l.box, toPainter, cx, solidMask);
+    if (!hasText)
+        return;
+    const QColor color = solidMask ? QColor(Qt::black) : cx.color(edit.textColor.value_or(Rgba{0, 0, 0, 255}));
 
     p.save();
     p.setTransform(toPainter);
-    p.setClipRect(box, Qt::IntersectClip);
-    const double lineHeight = ascent + descent + layout.leading.value;
-    double baseline = box.top() + gutter + ascent;
-    for (std::size_t li = 0; li < lines.size() && li < 10000; ++li) {
-        const QString& line = lines[li];
-        const double w = widthOf(line);
-        double x = left + (li == 0 ? layout.indent.value : 0);
-        if (layout.align == TextAlign::Right)
-            x = right - w;
-        else if (layout.align == TextAlign::Center)
-            x = left + (avail - w) / 2;
-        if (outlines) {
+    p.setClipRect(l.box, Qt::IntersectClip);
+    // Scrolled: the first line shown is line `scroll` (from 1), at the top.
+    const std::size_t first = static_cast<std::size_t>(std::clamp(scroll, 1, std::max(1, int(l.lines.size())))) - 1;
+    double baseline = l.box.top() + gutter + l.ascent;
+    for (std::size_t li = first; li < l.lines.size(); ++li) {
+        const QString& line = l.lines[li];
+        double w = 0;
+        for (QChar c : line)
+            w += advanceOf(l, c);
+        double x = l.left + (li == 0 ? l.margins.indent.value : 0);
+        if (l.margins.align == TextAlign::Right)
+            x = l.right - w;
+        else if (l.margins.align == TextAlign::Center)
+            x = l.left + (l.avail - w) / 2;
+        if (l.outlines) {
             for (QChar c : line) {
-                const auto it = codeToGlyph.find(c.unicode());
-                if (it != codeToGlyph.end()) {
-                    if (const QPainterPath* g = glyph(*f, it->second); g && !g->isEmpty()) {
-                        fill(*g, color, QTransform(emScale, 0, 0, emScale, x, baseline) * toPainter);
+                const auto it = l.codeToGlyph.find(c.unicode());
+                if (it != l.codeToGlyph.end()) {
+                    if (const QPainterPath* g = glyph(*l.font, it->second); g && !g->isEmpty()) {
+                        fill(*g, color, QTransform(l.emScale, 0, 0, l.emScale, x, baseline) * toPainter);
                         p.setTransform(toPainter);
                     }
                 }
-                x += advanceOf(c);
+                x += advanceOf(l, c);
             }
         } else {
             // Device text as outlines filled like any shape, so that quality low gives
@@ -292,16 +337,16 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             // Character by character at the rounded advances (no kerning or joining).
             QPainterPath outlines;
             for (QChar c : line) {
-                outlines.addText(QPointF(x, baseline), qfont, QString(c));
-                x += advanceOf(c);
+                outlines.addText(QPointF(x, baseline), l.deviceFont, QString(c));
+                x += advanceOf(l, c);
             }
             if (!outlines.isEmpty()) {
                 fill(outlines, color, toPainter);
                 p.setTransform(toPainter);
             }
         }
-        baseline += lineHeight;
-        if (baseline - ascent > box.bottom())
+        baseline += l.lineHeight;
+        if (baseline - l.ascent > l.box.bottom())
             break;
     }
     p.restore();

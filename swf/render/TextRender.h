@@ -9,11 +9,20 @@
 #include <QString>
 #include <QTransform>
 
+#include <algorithm>
 #include <functional>
 #include <unordered_map>
 #include <vector>
 
 namespace swf::render {
+
+// The lines an edit text breaks its text into, and how many of them its box shows.
+struct EditTextLines {
+    int count = 0;
+    int visible = 1;
+    // The highest first line to scroll to (from 1), as the `maxscroll` property.
+    int maxScroll() const { return std::max(1, count - visible + 1); }
+};
 
 class TextRender {
 public:
@@ -29,8 +38,10 @@ public:
     // draws every glyph opaque black (for masks).
     void drawStatic(QPainter& p, const DefineText& text, const QTransform& toPainter, const ColorXf& cx, bool solidMask,
                     const GlyphFill& fill);
-    void drawEdit(QPainter& p, const DefineEditText& edit, const QString& text, const QTransform& toPainter,
+    // `scroll` is the first line shown, from 1 (clamped to the lines there are).
+    void drawEdit(QPainter& p, const DefineEditText& edit, const QString& text, int scroll, const QTransform& toPainter,
                   const ColorXf& cx, bool solidMask, const GlyphFill& fill);
+    EditTextLines editLines(const DefineEditText& edit, const QString& text);
 
     void clear() { glyphs_.clear(); }
 
@@ -38,6 +49,9 @@ public:
     static QString visibleText(const DefineEditText& edit, const QString& text);
 
 private:
+    struct EditLayout;
+    bool layoutEdit(const DefineEditText& edit, const QString& text, EditLayout& layout);
+    double advanceOf(EditLayout& layout, QChar c);
     void drawBorder(QPainter& p, const QRectF& box, const QTransform& toPainter, const ColorXf& cx, bool solidMask);
     const QPainterPath* glyph(const DefineFont& font, std::uint32_t index);
     const DefineFont* font(std::uint16_t id) const;

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -298,6 +299,32 @@ TEST(ShockwaveFlash, CurrentPictureIntoImagesOfAnySize)
     EXPECT_EQ(canvas.pixelColor(5, 5).alpha(), 0);
     EXPECT_EQ(canvas.pixelColor(80, 80).alpha(), 0);
     EXPECT_EQ(canvas.pixelColor(30, 25).alpha(), 255);
+}
+
+TEST(ShockwaveFlash, WheelScrollsTheTextUnderTheMouseByWholeNotches)
+{
+    // A one-line text field holding three lines: a notch towards the user shows the next.
+    const QString path = corpusMovie(QStringLiteral("conformance/visual/visual__cache_as_bitmap__edittext_scroll/test.swf"));
+    TShockwaveFlash flash;
+    flash.resize(140, 40);
+    flash.SetMovie(path);
+    ASSERT_EQ(flash.ReadyState(), 4);
+    const QSize size(140, 40);
+    const QImage first = flash.RenderToImage(size);
+    auto turn = [&](int delta) {
+        QWheelEvent e(QPointF(10, 10), flash.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&flash, &e);
+    };
+    turn(-60); // half a notch: nothing yet
+    EXPECT_EQ(flash.RenderToImage(size), first);
+    turn(-60);
+    const QImage second = flash.RenderToImage(size);
+    EXPECT_NE(second, first);
+    turn(120);
+    EXPECT_EQ(flash.RenderToImage(size), first);
+    turn(600); // past the first line: stays there
+    EXPECT_EQ(flash.RenderToImage(size), first);
 }
 
 // ---- TMyFlash ----

@@ -318,6 +318,39 @@ TEST(TextRender, DeviceTextAtQualityLowIsFilledOutlinesAtWholePixelSteps)
     }
 }
 
+TEST(TextRender, ScrolledEditTextShowsItsLaterLinesAtTheTop)
+{
+    // A box one line high: three lines, one shown, scrolling down to the third. Scrolled
+    // to line 2, it looks exactly like the same box holding only "two" and "three".
+    auto picture = [](const QString& text, int scroll, swf::render::EditTextLines* lines = nullptr) {
+        Scene s;
+        DefineEditText edit;
+        edit.id = 1;
+        edit.bounds = rectPx(0, 0, 80, 20);
+        edit.multiline = true;
+        edit.fontHeight = px(12);
+        edit.textColor = black;
+        s.add(1, edit);
+        DisplayNode& n = s.place(1, 1);
+        n.text = text;
+        n.scroll = scroll;
+        if (lines) {
+            swf::render::Renderer r(s.library);
+            *lines = r.editTextLines(n);
+        }
+        return s.render(80, 20);
+    };
+    swf::render::EditTextLines lines;
+    const QImage first = picture(QStringLiteral("one\rtwo\rthree"), 1, &lines);
+    EXPECT_EQ(lines.count, 3);
+    EXPECT_EQ(lines.visible, 1);
+    EXPECT_EQ(lines.maxScroll(), 3);
+    const QImage second = picture(QStringLiteral("one\rtwo\rthree"), 2);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(second, picture(QStringLiteral("two\rthree"), 1));
+    EXPECT_EQ(picture(QStringLiteral("one\rtwo\rthree"), 99), picture(QStringLiteral("three"), 1)); // clamped
+}
+
 TEST(TextRender, HtmlIsReducedToItsText)
 {
     DefineEditText edit;

@@ -156,6 +156,8 @@ void sendInput(swf::Player& player, const QJsonArray& events, int& next)
             player.mousePress(p);
         else if (type == QLatin1String("MouseUp") && left)
             player.mouseRelease(p);
+        else if (type == QLatin1String("MouseWheel"))
+            player.mouseWheel(e.value(QStringLiteral("lines")).toInt());
         else if (type == QLatin1String("KeyDown")) {
             const QString key = e.value(QStringLiteral("key")).toString();
             static const QHash<QString, int> named{
@@ -171,7 +173,7 @@ void sendInput(swf::Player& player, const QJsonArray& events, int& next)
                 player.keyPress(key[0].toUpper().unicode(), key[0]);
             }
         }
-        // Focus and wheel events need the script machine's objects: left out for now.
+        // Focus events need the script machine's objects: left out for now.
     }
 }
 
