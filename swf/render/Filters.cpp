@@ -21,32 +21,71 @@ double clampBlur(double v, double)
     return std::min(v, maxBlurPixels);
 }
 
-// Half the box width; Flash blurs with a box of `blur` pixels, so a radius of half that.
-int radiusOf(double blur) { return std::max(0, static_cast<int>(std::floor(blur / 2.0))); }
+// Blurs are boxes `blur` pixels wide: whole taps `radius` to each side of a pixel, and a
+// part of the next pixel on both ends when the width is not an odd whole number.
+struct BoxKernel {
+    int radius = 0;
+    std::uint32_t endWeight = 0; // of the pixels at radius + 1, in 1/65536
+    std::uint64_t total = 1;     // the weights' sum, in 1/65536
+};
 
-void blurLine(std::uint8_t* data, int count, std::ptrdiff_t stride, int radius, std::vector<std::uint32_t>& tmp)
+BoxKernel kernelOf(double width)
 {
-    // Sliding window over the four channels, zero outside the picture.
-    if (radius <= 0 || count <= 0)
+    BoxKernel k;
+    if (!(width > 1))
+        return k;
+    if (width < 3) {
+        // Narrow blurs take whole pixels: three of them from a width of two (as the
+        // recorded pictures show), none below.
+        k.radius = width >= 2 ? 1 : 0;
+        k.total = std::uint64_t(2 * k.radius + 1) << 16;
+        return k;
+    }
+    k.radius = static_cast<int>(std::floor((width - 1) / 2));
+    const double end = (width - (2 * k.radius + 1)) / 2;
+    k.endWeight = static_cast<std::uint32_t>(std::lround(std::clamp(end, 0.0, 1.0) * 65536));
+    k.total = (std::uint64_t(2 * k.radius + 1) << 16) + 2 * std::uint64_t(k.endWeight);
+    return k;
+}
+
+// How far a blur of `width` reaches to each side, in pixels.
+int reachOf(double width)
+{
+    const BoxKernel k = kernelOf(width);
+    return k.radius + (k.endWeight > 0 ? 1 : 0);
+}
+
+void blurLine(std::uint8_t* data, int count, std::ptrdiff_t stride, const BoxKernel& k, std::vector<std::uint32_t>& tmp)
+{
+    // Sliding window over the four channels, zero outside the picture: the line is copied
+    // between zeros as wide as the box reaches.
+    if ((k.radius <= 0 && k.endWeight == 0) || count <= 0)
         return;
-    tmp.resize(static_cast<std::size_t>(count) * 4);
-    const int window = 2 * radius + 1;
-    std::uint32_t sum[4] = {0, 0, 0, 0};
+    const int pad = k.radius + 1;
+    tmp.assign(static_cast<std::size_t>(count + 2 * pad) * 4, 0);
     for (int i = 0; i < count; ++i)
         for (int c = 0; c < 4; ++c)
-            tmp[std::size_t(i) * 4 + c] = data[std::ptrdiff_t(i) * stride + c];
-    for (int i = 0; i < std::min(radius, count); ++i)
+            tmp[std::size_t(i + pad) * 4 + c] = data[std::ptrdiff_t(i) * stride + c];
+    const std::uint32_t* at = tmp.data() + std::size_t(pad) * 4; // at[i * 4 + c], i from -pad
+    const std::uint32_t window = static_cast<std::uint32_t>(2 * k.radius + 1);
+    std::uint64_t sum[4] = {0, 0, 0, 0};
+    for (int i = -k.radius; i < k.radius; ++i)
         for (int c = 0; c < 4; ++c)
-            sum[c] += tmp[std::size_t(i) * 4 + c];
+            sum[c] += at[std::ptrdiff_t(i) * 4 + c];
     for (int i = 0; i < count; ++i) {
-        const int add = i + radius;
-        const int drop = i - radius - 1;
+        const std::uint32_t* add = at + std::ptrdiff_t(i + k.radius) * 4;
+        const std::uint32_t* drop = at + std::ptrdiff_t(i - k.radius) * 4;
+        const std::uint32_t* before = at + std::ptrdiff_t(i - k.radius - 1) * 4;
+        const std::uint32_t* after = at + std::ptrdiff_t(i + k.radius + 1) * 4;
         for (int c = 0; c < 4; ++c) {
-            if (add < count)
-                sum[c] += tmp[std::size_t(add) * 4 + c];
-            if (drop >= 0)
-                sum[c] -= tmp[std::size_t(drop) * 4 + c];
-            data[std::ptrdiff_t(i) * stride + c] = static_cast<std::uint8_t>(sum[c] / window);
+            sum[c] += add[c];
+            std::uint64_t value;
+            if (k.endWeight == 0) // whole taps only: the plain average
+                value = static_cast<std::uint32_t>(sum[c]) / window;
+            else
+                value = ((sum[c] << 16) + std::uint64_t(before[c] + after[c]) * k.endWeight) / k.total;
+            data[std::ptrdiff_t(i) * stride + c] = static_cast<std::uint8_t>(std::min<std::uint64_t>(255, value));
+            sum[c] -= drop[c];
         }
     }
 }
@@ -205,8 +244,9 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes)
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const int rx = radiusOf(blurX), ry = radiusOf(blurY);
-    if (rx == 0 && ry == 0)
+    const BoxKernel kx = kernelOf(blurX), ky = kernelOf(blurY);
+    const bool blurAlongX = kx.radius > 0 || kx.endWeight > 0, blurAlongY = ky.radius > 0 || ky.endWeight > 0;
+    if (!blurAlongX && !blurAlongY)
         return;
     const int w = image.width(), h = image.height();
     const std::ptrdiff_t bpl = image.bytesPerLine();
@@ -218,12 +258,12 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes)
     while (allowed > 1 && pixels * std::uint64_t(allowed) > maxBlurWork)
         --allowed;
     for (int pass = 0; pass < allowed; ++pass) {
-        if (rx > 0)
+        if (blurAlongX)
             for (int y = 0; y < h; ++y)
-                blurLine(bits + bpl * y, w, 4, rx, tmp);
-        if (ry > 0)
+                blurLine(bits + bpl * y, w, 4, kx, tmp);
+        if (blurAlongY)
             for (int x = 0; x < w; ++x)
-                blurLine(bits + std::ptrdiff_t(x) * 4, h, bpl, ry, tmp);
+                blurLine(bits + std::ptrdiff_t(x) * 4, h, bpl, ky, tmp);
     }
 }
 
@@ -231,8 +271,8 @@ QMargins filterMargins(const std::vector<Filter>& filters, double scale)
 {
     double left = 0, top = 0, right = 0, bottom = 0;
     auto grow = [&](Fixed16 bx, Fixed16 by, int passes, QPointF offset) {
-        const double ex = radiusOf(clampBlur(bx.toDouble(), scale)) * clampPasses(passes);
-        const double ey = radiusOf(clampBlur(by.toDouble(), scale)) * clampPasses(passes);
+        const double ex = reachOf(clampBlur(bx.toDouble(), scale)) * clampPasses(passes);
+        const double ey = reachOf(clampBlur(by.toDouble(), scale)) * clampPasses(passes);
         left += ex + std::max(0.0, -offset.x());
         right += ex + std::max(0.0, offset.x());
         top += ey + std::max(0.0, -offset.y());

@@ -1,6 +1,7 @@
 // Display trees: masks, blend modes, filters, text, hit tests, bounds and limits.
 #include "tests/swf_render/RenderTestSupport.h"
 
+#include "swf/render/Filters.h"
 #include "swf/render/TextRender.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,32 @@ TEST(FilterRender, BlurSpreadsAndShadowFalls)
     const QImage simg = d.render();
     EXPECT_EQ(at(simg, 30, 30), qRgb(255, 0, 0));
     EXPECT_EQ(at(simg, 60, 30), qRgb(0, 0, 0));
+}
+
+TEST(FilterRender, BlurIsABoxAsWideAsItsSize)
+{
+    // One opaque pixel blurred along x: a box of `blur` pixels, parts of pixels at its
+    // ends when the size is not odd; narrow blurs of two or more take three whole pixels.
+    struct Case {
+        double blur;
+        std::vector<int> alphas; // at the pixel and 1, 2, ... to its side
+    } cases[] = {
+        {1, {255, 0}},
+        {2, {85, 85, 0}},
+        {4, {63, 63, 31, 0}},
+        {5, {51, 51, 51, 0}},
+        {20, {12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 6, 0}},
+    };
+    for (const Case& c : cases) {
+        QImage line(41, 1, QImage::Format_ARGB32_Premultiplied);
+        line.fill(Qt::transparent);
+        line.setPixel(20, 0, qRgba(255, 255, 255, 255));
+        swf::render::boxBlur(line, c.blur, 0, 1);
+        for (std::size_t i = 0; i < c.alphas.size(); ++i) {
+            EXPECT_EQ(qAlpha(line.pixel(20 + int(i), 0)), c.alphas[i]) << c.blur << " at +" << i;
+            EXPECT_EQ(qAlpha(line.pixel(20 - int(i), 0)), c.alphas[i]) << c.blur << " at -" << i;
+        }
+    }
 }
 
 TEST(FilterRender, OuterBevelShowsThroughASeeThroughObjectOnce)
