@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -167,21 +168,24 @@ void applyShadow(QImage& image, const Rgba& color, double blurX, double blurY, i
 
 // Both sides of a bevel: the object's alpha moved along and against the light, blurred;
 // where they differ the highlight or the shadow shows.
+// The object's picture moved by `offset` and blurred: what bevels compare on both sides.
+QImage movedBlurredAlpha(const QImage& image, QPointF offset, double blurX, double blurY, int passes)
+{
+    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(offset, image);
+    p.end();
+    boxBlur(out, blurX, blurY, passes);
+    return out;
+}
+
 void applyBevel(QImage& image, const BevelFilter& f, double blurX, double blurY, QPointF offset)
 {
     const QSize size = image.size();
-    auto shifted = [&](QPointF by) {
-        QImage out(size, QImage::Format_ARGB32_Premultiplied);
-        out.fill(Qt::transparent);
-        QPainter p(&out);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(by, image);
-        p.end();
-        boxBlur(out, blurX, blurY, f.passes);
-        return out;
-    };
-    const QImage along = shifted(offset);
-    const QImage against = shifted(-offset);
+    const QImage along = movedBlurredAlpha(image, offset, blurX, blurY, f.passes);
+    const QImage against = movedBlurredAlpha(image, -offset, blurX, blurY, f.passes);
     const double k = std::clamp(f.strength.toDouble(), 0.0, 255.0);
     QImage bevel(size, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < size.height(); ++y) {
@@ -213,6 +217,158 @@ void applyBevel(QImage& image, const BevelFilter& f, double blurX, double blurY,
     }
     p.end();
     image = bevel;
+}
+
+// The 256 colours of a gradient filter by ratio, premultiplied: stops interpolated in
+// straight (not premultiplied) colour, the ends held beyond the first and last stop.
+std::array<QRgb, 256> filterPalette(const GradientFilter& f)
+{
+    std::array<QRgb, 256> palette{};
+    const std::size_t n = std::min(f.colors.size(), f.ratios.size());
+    if (n == 0)
+        return palette; // all transparent
+    for (int i = 0; i < 256; ++i) {
+        std::size_t hi = 0;
+        while (hi < n && f.ratios[hi] < i)
+            ++hi;
+        const Rgba& a = f.colors[hi == 0 ? 0 : hi - 1];
+        const Rgba& b = f.colors[std::min(hi, n - 1)];
+        double t = 0;
+        if (hi > 0 && hi < n && f.ratios[hi] > f.ratios[hi - 1])
+            t = double(i - f.ratios[hi - 1]) / double(f.ratios[hi] - f.ratios[hi - 1]);
+        auto mix = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
+        const int alpha = hi >= n ? f.colors[n - 1].a : mix(a.a, b.a);
+        const int r = hi >= n ? f.colors[n - 1].r : mix(a.r, b.r);
+        const int g = hi >= n ? f.colors[n - 1].g : mix(a.g, b.g);
+        const int bl = hi >= n ? f.colors[n - 1].b : mix(a.b, b.b);
+        palette[std::size_t(i)] = qRgba(r * alpha / 255, g * alpha / 255, bl * alpha / 255, alpha);
+    }
+    return palette;
+}
+
+// Puts a filter's effect together with the object: inner effects stay on the object and
+// lie over it, outer ones lie behind it, "on top" ones over it; knockout leaves the effect
+// alone (outer ones with the object cut out).
+void composeEffect(QImage& image, QImage& effect, bool inner, bool knockout, bool onTop)
+{
+    QPainter p(&effect);
+    if (inner) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, image);
+    }
+    if (knockout) {
+        if (!inner) {
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            p.drawImage(0, 0, image);
+        }
+    } else if (inner || onTop) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        p.drawImage(0, 0, image);
+    } else {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawImage(0, 0, image);
+    }
+    p.end();
+    image = effect;
+}
+
+// A glow or shadow whose colour follows a gradient by how strong it is at each pixel.
+void applyGradientGlow(QImage& image, const GradientFilter& f, double blurX, double blurY, QPointF offset)
+{
+    QImage effect = shadowOf(image, Rgba{255, 255, 255, 255}, blurX, blurY, f.passes, f.strength.toDouble(), f.inner,
+                             offset);
+    const std::array<QRgb, 256> palette = filterPalette(f);
+    for (int y = 0; y < effect.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(effect.scanLine(y));
+        for (int x = 0; x < effect.width(); ++x)
+            line[x] = palette[std::size_t(qAlpha(line[x]))];
+    }
+    composeEffect(image, effect, f.inner, f.knockout, f.onTop);
+}
+
+// A bevel whose colour follows a gradient: the middle ratio where the two sides agree,
+// low ratios towards the light, high ones away from it.
+void applyGradientBevel(QImage& image, const GradientFilter& f, double blurX, double blurY, QPointF offset)
+{
+    const QImage along = movedBlurredAlpha(image, offset, blurX, blurY, f.passes);
+    const QImage against = movedBlurredAlpha(image, -offset, blurX, blurY, f.passes);
+    const double k = std::clamp(f.strength.toDouble(), 0.0, 255.0);
+    const std::array<QRgb, 256> palette = filterPalette(f);
+    QImage effect(image.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* a = reinterpret_cast<const QRgb*>(along.constScanLine(y));
+        const auto* b = reinterpret_cast<const QRgb*>(against.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(effect.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double diff = (qAlpha(a[x]) - qAlpha(b[x])) * k;
+            const int ratio = std::clamp(static_cast<int>(std::lround(128 - diff / 2)), 0, 255);
+            out[x] = palette[std::size_t(ratio)];
+        }
+    }
+    composeEffect(image, effect, f.inner, f.knockout, f.onTop);
+}
+
+// A convolution over the straight (not premultiplied) colours. Out of the picture the
+// edge pixels repeat (clamp) or the default colour stands in.
+void applyConvolution(QImage& image, const ConvolutionFilter& f)
+{
+    const int mx = f.matrixX, my = f.matrixY;
+    if (mx <= 0 || my <= 0 || f.matrix.size() != std::size_t(mx) * std::size_t(my))
+        return;
+    const int w = image.width(), h = image.height();
+    if (std::uint64_t(w) * std::uint64_t(h) * std::uint64_t(mx) * std::uint64_t(my) > maxConvolutionWork)
+        return; // too costly: the object is drawn without it
+    const double divisor = std::isfinite(f.divisor) && f.divisor != 0 ? f.divisor : 1.0;
+    const double bias = std::isfinite(f.bias) ? f.bias : 0.0;
+    std::vector<float> weights(f.matrix.begin(), f.matrix.end());
+    for (float& v : weights)
+        if (!std::isfinite(v))
+            v = 0;
+    // Straight colours, with the default colour outside.
+    std::vector<float> straight(std::size_t(w) * std::size_t(h) * 4);
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb px = line[x];
+            const int a = qAlpha(px);
+            float* o = &straight[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 4];
+            o[0] = a ? qRed(px) * 255.0f / a : 0;
+            o[1] = a ? qGreen(px) * 255.0f / a : 0;
+            o[2] = a ? qBlue(px) * 255.0f / a : 0;
+            o[3] = static_cast<float>(a);
+        }
+    }
+    const float outside[4] = {float(f.defaultColor.r), float(f.defaultColor.g), float(f.defaultColor.b),
+                              float(f.defaultColor.a)};
+    const int cx = (mx - 1) / 2, cy = (my - 1) / 2;
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            double sum[4] = {0, 0, 0, 0};
+            for (int j = 0; j < my; ++j) {
+                int sy = y + j - cy;
+                for (int i = 0; i < mx; ++i) {
+                    const float weight = weights[std::size_t(j) * std::size_t(mx) + std::size_t(i)];
+                    if (weight == 0)
+                        continue;
+                    int sx = x + i - cx;
+                    const float* px = outside;
+                    if (f.clamp || (sx >= 0 && sx < w && sy >= 0 && sy < h)) {
+                        const int qx = std::clamp(sx, 0, w - 1), qy = std::clamp(sy, 0, h - 1);
+                        px = &straight[(std::size_t(qy) * std::size_t(w) + std::size_t(qx)) * 4];
+                    }
+                    for (int c = 0; c < 4; ++c)
+                        sum[c] += double(weight) * px[c];
+                }
+            }
+            int o[4];
+            for (int c = 0; c < 4; ++c)
+                o[c] = std::clamp(static_cast<int>(std::lround(sum[c] / divisor + bias)), 0, 255);
+            if (f.preserveAlpha)
+                o[3] = qAlpha(line[x]);
+            line[x] = qRgba(o[0] * o[3] / 255, o[1] * o[3] / 255, o[2] * o[3] / 255, o[3]);
+        }
+    }
 }
 
 void applyColorMatrix(QImage& image, const float (&m)[20])
@@ -289,6 +445,19 @@ QMargins filterMargins(const std::vector<Filter>& filters, double scale)
             const QPointF o = offsetOf(b->angle, b->distance, scale);
             grow(b->blurX, b->blurY, b->passes, QPointF(std::abs(o.x()), std::abs(o.y())));
             grow(Fixed16{}, Fixed16{}, 1, -QPointF(std::abs(o.x()), std::abs(o.y())));
+        } else if (const auto* g = std::get_if<GradientFilter>(&f)) {
+            const QPointF o = offsetOf(g->angle, g->distance, scale);
+            if (g->bevel) {
+                grow(g->blurX, g->blurY, g->passes, QPointF(std::abs(o.x()), std::abs(o.y())));
+                grow(Fixed16{}, Fixed16{}, 1, -QPointF(std::abs(o.x()), std::abs(o.y())));
+            } else {
+                grow(g->blurX, g->blurY, g->passes, g->inner ? QPointF() : o);
+            }
+        } else if (const auto* c = std::get_if<ConvolutionFilter>(&f)) {
+            left += (c->matrixX - 1) / 2;
+            right += c->matrixX / 2;
+            top += (c->matrixY - 1) / 2;
+            bottom += c->matrixY / 2;
         }
     }
     auto px = [](double v) { return static_cast<int>(std::ceil(std::min(v, maxFilterMargin))) + 1; };
@@ -312,6 +481,15 @@ void applyFilters(QImage& image, const std::vector<Filter>& filters, double scal
                        offsetOf(b->angle, b->distance, scale));
         } else if (const auto* c = std::get_if<ColorMatrixFilter>(&f)) {
             applyColorMatrix(image, c->matrix);
+        } else if (const auto* g = std::get_if<GradientFilter>(&f)) {
+            const double bx = clampBlur(g->blurX.toDouble(), scale), by = clampBlur(g->blurY.toDouble(), scale);
+            const QPointF o = offsetOf(g->angle, g->distance, scale);
+            if (g->bevel)
+                applyGradientBevel(image, *g, bx, by, o);
+            else
+                applyGradientGlow(image, *g, bx, by, o);
+        } else if (const auto* c = std::get_if<ConvolutionFilter>(&f)) {
+            applyConvolution(image, *c);
         }
     }
 }

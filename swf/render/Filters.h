@@ -18,6 +18,8 @@ inline constexpr int maxBlurPasses = 15;
 inline constexpr double maxFilterMargin = 256.0;
 // Pixels times passes one blur may cost; beyond it the passes are reduced.
 inline constexpr std::uint64_t maxBlurWork = 24ull << 20;
+// Pixels times matrix cells one convolution may cost; beyond it the filter is left out.
+inline constexpr std::uint64_t maxConvolutionWork = 64ull << 20;
 
 // How far the filters reach beyond the object, in device pixels at `scale` device pixels
 // per stage pixel. Blur sizes are device pixels at any scale; distances scale.

@@ -397,15 +397,8 @@ struct Renderer::Impl : BitmapProvider {
         return toDevice * QTransform::fromTranslate(std::round(origin.x()) - origin.x(), std::round(origin.y()) - origin.y());
     }
 
-    static bool hasDrawnFilter(const std::vector<Filter>& filters)
-    {
-        for (const Filter& f : filters)
-            if (std::holds_alternative<BlurFilter>(f) || std::holds_alternative<DropShadowFilter>(f) ||
-                std::holds_alternative<GlowFilter>(f) || std::holds_alternative<ColorMatrixFilter>(f) ||
-                std::holds_alternative<BevelFilter>(f))
-                return true;
-        return false;
-    }
+    // Every kind of filter is drawn, so any filter puts the object through a layer.
+    static bool hasDrawnFilter(const std::vector<Filter>& filters) { return !filters.empty(); }
 
     void compositeBlend(Target& t, const QRect& rect, QImage& image, BlendMode blend, double opacity)
     {

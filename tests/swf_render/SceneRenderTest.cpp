@@ -212,6 +212,91 @@ TEST(FilterRender, OuterBevelShowsThroughASeeThroughObjectOnce)
     EXPECT_NEAR(qRed(at(img, 50, 50)), 127, 2); // the middle: just the object over white
 }
 
+TEST(FilterRender, GradientGlowAndBevelTakeTheirColoursFromTheGradient)
+{
+    // Glow: transparent far out, red where the glow is strongest, the black square on top.
+    GradientFilter glow;
+    glow.colors = {Rgba{255, 0, 0, 0}, Rgba{255, 0, 0, 255}};
+    glow.ratios = {0, 255};
+    glow.blurX = glow.blurY = Fixed16::fromDouble(6);
+    glow.strength = Fixed8::fromDouble(2);
+    glow.compositeSource = true;
+    Scene g;
+    addRect(g, 1, 40, 40, 60, 60, black);
+    g.place(1, 1).filters = {glow};
+    const QImage gi = g.render();
+    EXPECT_EQ(at(gi, 50, 50), qRgb(0, 0, 0));
+    EXPECT_EQ(at(gi, 20, 50), qRgb(255, 255, 255));
+    const QRgb near = at(gi, 61, 50);
+    EXPECT_EQ(qRed(near), 255);
+    EXPECT_LT(qGreen(near), 200); // reddened
+
+    // Inner bevel, light along x: one inner edge takes the first colour (white), the
+    // other the last (blue); the middle ratio is transparent, so the centre stays black.
+    GradientFilter bevel;
+    bevel.bevel = true;
+    bevel.inner = true;
+    bevel.colors = {Rgba{255, 255, 255, 255}, Rgba{0, 0, 0, 0}, Rgba{0, 0, 255, 255}};
+    bevel.ratios = {0, 128, 255};
+    bevel.blurX = bevel.blurY = Fixed16::fromDouble(3);
+    bevel.distance = Fixed16::fromDouble(3);
+    bevel.angle = Fixed16::fromDouble(0);
+    bevel.strength = Fixed8::fromDouble(1);
+    bevel.compositeSource = true;
+    Scene b;
+    addRect(b, 1, 30, 30, 70, 70, black);
+    b.place(1, 1).filters = {bevel};
+    const QImage bi = b.render();
+    EXPECT_EQ(at(bi, 50, 50), qRgb(0, 0, 0));
+    EXPECT_GT(qGreen(at(bi, 68, 50)), 100);                      // white side
+    EXPECT_GT(qBlue(at(bi, 31, 50)), qGreen(at(bi, 31, 50)) + 50); // blue side
+    EXPECT_EQ(at(bi, 20, 50), qRgb(255, 255, 255));               // nothing outside
+}
+
+TEST(FilterRender, ConvolutionMovesAndCostLimits)
+{
+    auto draw = [](const ConvolutionFilter& f) {
+        Scene s;
+        addRect(s, 1, 40, 40, 60, 60, black);
+        s.place(1, 1).filters = {f};
+        return s.render();
+    };
+    Scene plainScene;
+    addRect(plainScene, 1, 40, 40, 60, 60, black);
+    plainScene.place(1, 1);
+    const QImage plain = plainScene.render();
+
+    ConvolutionFilter identity;
+    identity.matrixX = identity.matrixY = 3;
+    identity.matrix = {0, 0, 0, 0, 1, 0, 0, 0, 0};
+    EXPECT_EQ(draw(identity), plain);
+
+    // One row taking the left neighbour: the square moves a pixel to the right.
+    ConvolutionFilter shift;
+    shift.matrixX = 3;
+    shift.matrixY = 1;
+    shift.matrix = {1, 0, 0};
+    const QImage moved = draw(shift);
+    EXPECT_EQ(at(moved, 40, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(at(moved, 60, 50), qRgb(0, 0, 0));
+
+    // A matrix of the wrong size, a zero divisor and a matrix too costly to run: the object
+    // is still drawn.
+    ConvolutionFilter broken = identity;
+    broken.matrix.pop_back();
+    EXPECT_EQ(draw(broken), plain);
+    ConvolutionFilter zero = identity;
+    zero.divisor = 0;
+    EXPECT_EQ(draw(zero), plain);
+    ConvolutionFilter huge;
+    huge.matrixX = huge.matrixY = 255;
+    huge.matrix.assign(255 * 255, 1.0f);
+    Scene big;
+    addRect(big, 1, 0, 0, 400, 400, black);
+    big.place(1, 1).filters = {huge};
+    EXPECT_EQ(at(big.render(100, 100), 50, 50), qRgb(0, 0, 0));
+}
+
 TEST(FilterRender, FilteredAndCachedObjectsSitOnWholePixels)
 {
     // A square at 20.3 px: drawn plainly its left column is partly covered; through a
