@@ -106,7 +106,7 @@ struct SliceAxis {
         hi = boundsHi;
         gridLo = std::clamp(grid0, lo, hi);
         gridHi = std::clamp(grid1, lo, hi);
-        if (!(gridHi > gridLo) || !(scale > 0) || !std::isfinite(scale))
+        if (!(gridHi > gridLo) || !(scale > 1e-9) || !std::isfinite(scale))
             return false;
         const double size = hi - lo;
         const double edges = (gridLo - lo) + (hi - gridHi);
