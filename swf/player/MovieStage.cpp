@@ -26,6 +26,8 @@ MovieDictionary buildDictionary(const Movie& movie)
                         dict.library.jpegTables = &body;
                 } else if constexpr (std::is_same_v<T, DefineFontInfo>) {
                     dict.library.fontInfo.emplace(body.fontId, &body);
+                } else if constexpr (std::is_same_v<T, DefineScalingGrid>) {
+                    dict.library.scalingGrids.emplace(body.characterId, body.splitter);
                 } else if constexpr (std::is_same_v<T, DefineButtonCxform>) {
                     dict.buttonColorTransforms.emplace(body.buttonId, body.colorTransform);
                 } else if constexpr (std::is_same_v<T, SetBackgroundColor>) {

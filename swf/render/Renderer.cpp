@@ -14,6 +14,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <list>
 #include <map>
@@ -42,6 +43,9 @@ constexpr double aliasedTieShift = 1.0 / 64;
 constexpr int maxNestingDepth = 64;
 // Morph shapes kept at different ratios at once.
 constexpr std::size_t maxMorphEntries = 256;
+// Nine-sliced shapes kept at different scales at once, and the memory they may hold.
+constexpr std::size_t maxSlicedEntries = 256;
+constexpr std::size_t maxSlicedCost = 32u << 20;
 // Off-screen layers alive at once (masks inside masks, blends inside blends); beyond
 // this the effect is left out and the content drawn directly.
 constexpr std::size_t maxLayerBytes = 256u << 20;
@@ -85,6 +89,66 @@ bool isFinite(const QTransform& m)
 double transformScale(const QTransform& m)
 {
     return std::sqrt(std::abs(m.determinant()));
+}
+
+// Nine-slice scaling along one axis of a sprite's space: the parts before the first grid
+// line and after the second are drawn at `corner` times their size (one over the
+// sprite's scale, so that they keep their size on the stage), the part between them is
+// stretched to fill what remains of the bounds. The bounds' ends stay where they are.
+struct SliceAxis {
+    double lo = 0, gridLo = 0, gridHi = 0, hi = 0;
+    double corner = 1, middle = 1;
+
+    // False when there is nothing to slice (no room between the grid lines, no size).
+    bool setUp(double boundsLo, double boundsHi, double grid0, double grid1, double scale)
+    {
+        lo = boundsLo;
+        hi = boundsHi;
+        gridLo = std::clamp(grid0, lo, hi);
+        gridHi = std::clamp(grid1, lo, hi);
+        if (!(gridHi > gridLo) || !(scale > 1e-9) || !std::isfinite(scale))
+            return false;
+        const double size = hi - lo;
+        const double edges = (gridLo - lo) + (hi - gridHi);
+        corner = 1.0 / scale;
+        // Scaled below what the corners need: they shrink together and the middle
+        // vanishes, rather than overlapping.
+        if (edges * corner > size)
+            corner = size / edges;
+        middle = std::max(0.0, size - edges * corner) / (gridHi - gridLo);
+        return true;
+    }
+
+    double map(double v) const
+    {
+        if (v <= gridLo)
+            return lo + (v - lo) * corner;
+        if (v >= gridHi)
+            return hi - (hi - v) * corner;
+        return lo + (gridLo - lo) * corner + (v - gridLo) * middle;
+    }
+};
+
+struct Slicing {
+    SliceAxis x, y;
+
+    QPointF map(QPointF p) const { return QPointF(x.map(p.x()), y.map(p.y())); }
+    // An axis-aligned box stays one under the mapping (each axis is monotonic).
+    QRectF map(const QRectF& r) const { return QRectF(map(r.topLeft()), map(r.bottomRight())); }
+};
+
+// `path` (in a child's space, which `toSprite` maps to the sprite's) with every point
+// moved by the slicing. Curves are moved by their control points.
+QPainterPath slicePath(const QPainterPath& path, const Slicing& slicing, const QTransform& toSprite,
+                       const QTransform& fromSprite)
+{
+    QPainterPath out = path;
+    for (int i = 0; i < out.elementCount(); ++i) {
+        const QPainterPath::Element e = out.elementAt(i);
+        const QPointF p = fromSprite.map(slicing.map(toSprite.map(QPointF(e.x, e.y))));
+        out.setElementPositionAt(i, p.x(), p.y());
+    }
+    return out;
 }
 
 Qt::PenCapStyle toQt(CapStyle c)
@@ -141,6 +205,29 @@ struct Renderer::Impl : BitmapProvider {
     using MorphKey = std::pair<const TagBody*, std::uint16_t>;
     std::list<MorphKey> morphOrder; // most recently used first
     std::map<MorphKey, std::pair<std::unique_ptr<ShapeGeometry>, std::list<MorphKey>::iterator>> morphs;
+
+    // Shapes moved by a nine-slice grid, for the grid and placement they were last drawn
+    // with; the least recently used go first.
+    struct SliceKey {
+        const TagBody* body = nullptr;
+        std::uint16_t ratio = 0;
+        std::array<double, 6> matrix{};
+        std::array<double, 12> axes{};
+        auto operator<=>(const SliceKey&) const = default;
+    };
+    struct Sliced {
+        ShapeGeometry geometry;
+        QRectF bounds; // what it may cover, in the shape's space
+        std::list<SliceKey>::iterator order;
+    };
+    std::list<SliceKey> sliceOrder; // most recently used first
+    std::map<SliceKey, Sliced> sliced;
+    std::size_t slicedCost = 0;
+    // The grid of the sprite whose children are being drawn (or hit), if it slices them.
+    const Slicing* parentSlicing = nullptr;
+    // From the device back to twips of the stage, for the scale a sprite is shown at.
+    QTransform deviceToStage;
+    bool slicingPossible = true;
 
     BitmapCache bitmaps;
     TextRender text;
@@ -220,6 +307,117 @@ struct Renderer::Impl : BitmapProvider {
         return nullptr;
     }
 
+    static bool isShapeTag(const TagBody* body)
+    {
+        return body && (std::holds_alternative<DefineShape>(*body) || std::holds_alternative<DefineMorphShape>(*body));
+    }
+
+    // ---- nine-slice scaling --------------------------------------------------------
+
+    struct SlicingScope {
+        Impl* d;
+        const Slicing* saved;
+        SlicingScope(Impl* impl, const Slicing* s)
+            : d(impl)
+            , saved(impl->parentSlicing)
+        {
+            d->parentSlicing = s;
+        }
+        ~SlicingScope() { d->parentSlicing = saved; }
+        SlicingScope(const SlicingScope&) = delete;
+        SlicingScope& operator=(const SlicingScope&) = delete;
+    };
+
+    // How the shapes directly inside `node` are sliced when it is shown with `toStage`
+    // (its accumulated matrix to twips of the stage), or nothing when they draw as they
+    // are: no grid, not scaled, turned or skewed, or a grid with no middle within the
+    // bounds.
+    std::optional<Slicing> slicingFor(const DisplayNode& node, const QTransform& toStage, int level)
+    {
+        const Rect* grid = node.children.empty() ? nullptr : lib.scalingGrid(node.characterId);
+        if (!grid)
+            return std::nullopt;
+        if (std::abs(toStage.m12()) > 1e-9 || std::abs(toStage.m21()) > 1e-9)
+            return std::nullopt;
+        const double sx = std::abs(toStage.m11());
+        const double sy = std::abs(toStage.m22());
+        if (std::abs(sx - 1.0) < 1e-9 && std::abs(sy - 1.0) < 1e-9)
+            return std::nullopt;
+        const QRectF b = localBounds(node, level);
+        if (b.isEmpty())
+            return std::nullopt;
+        Slicing s;
+        if (!s.x.setUp(b.left(), b.right(), grid->xMin.value, grid->xMax.value, sx) ||
+            !s.y.setUp(b.top(), b.bottom(), grid->yMin.value, grid->yMax.value, sy))
+            return std::nullopt;
+        return s;
+    }
+
+    // The shape of `node` (a direct child of a sliced sprite) moved by `s`, kept for the
+    // next frames; null when its matrix cannot be undone.
+    const Sliced* slicedShape(const DisplayNode& node, const ShapeGeometry& g, const Slicing& s)
+    {
+        const QTransform toSprite = toQTransform(node.matrix);
+        bool invertible = false;
+        const QTransform fromSprite = toSprite.inverted(&invertible);
+        if (!invertible)
+            return nullptr;
+        const SliceKey key{node.character,
+                           node.ratio,
+                           {toSprite.m11(), toSprite.m12(), toSprite.m21(), toSprite.m22(), toSprite.dx(), toSprite.dy()},
+                           {s.x.lo, s.x.gridLo, s.x.gridHi, s.x.hi, s.x.corner, s.x.middle, s.y.lo, s.y.gridLo,
+                            s.y.gridHi, s.y.hi, s.y.corner, s.y.middle}};
+        const auto found = sliced.find(key);
+        if (found != sliced.end()) {
+            sliceOrder.splice(sliceOrder.begin(), sliceOrder, found->second.order);
+            return &found->second;
+        }
+        Sliced entry;
+        ShapeGeometry& out = entry.geometry;
+        out.cut = g.cut;
+        out.edges = g.edges;
+        out.groups.reserve(g.groups.size());
+        for (const StyleGroup& group : g.groups) {
+            StyleGroup copy; // without the flattened and stroked paths of the unsliced shape
+            copy.fills = group.fills;
+            copy.lines = group.lines;
+            for (const QPainterPath& p : group.fillPaths)
+                copy.fillPaths.push_back(slicePath(p, s, toSprite, fromSprite));
+            for (const QPainterPath& p : group.linePaths)
+                copy.linePaths.push_back(slicePath(p, s, toSprite, fromSprite));
+            out.groups.push_back(std::move(copy));
+        }
+        const auto sliceRect = [&](const QRectF& r) { return fromSprite.mapRect(s.map(toSprite.mapRect(r))); };
+        out.bounds = sliceRect(g.bounds);
+        // Lines keep their width, so what the shape covers reaches past its sliced
+        // edges by as much as it did past the unsliced ones.
+        const QRectF whole = localBounds(node, 0);
+        const double margin = std::max({0.0, g.bounds.left() - whole.left(), g.bounds.top() - whole.top(),
+                                        whole.right() - g.bounds.right(), whole.bottom() - g.bounds.bottom()});
+        entry.bounds = out.bounds.adjusted(-margin, -margin, margin, margin);
+        sliceOrder.push_front(key);
+        entry.order = sliceOrder.begin();
+        slicedCost += out.memoryCost();
+        const Sliced* result = &sliced.emplace(key, std::move(entry)).first->second;
+        while (sliced.size() > 1 && (sliced.size() > maxSlicedEntries || slicedCost > maxSlicedCost)) {
+            const auto oldest = sliced.find(sliceOrder.back());
+            slicedCost -= oldest->second.geometry.memoryCost();
+            sliced.erase(oldest);
+            sliceOrder.pop_back();
+        }
+        return result;
+    }
+
+    // The bounds of `node` as drawn inside a parent that slices it with `slicing`.
+    QRectF drawnBounds(const DisplayNode& node, int level, const Slicing* slicing)
+    {
+        if (slicing && isShapeTag(node.character))
+            if (const ShapeGeometry* g = shapeOf(node))
+                if (const Sliced* sl = slicedShape(node, *g, *slicing))
+                    return sl->bounds;
+        return localBounds(node, level);
+    }
+
     // ---- bounds --------------------------------------------------------------------
 
     QRectF localBounds(const DisplayNode& node, int level)
@@ -289,7 +487,7 @@ struct Renderer::Impl : BitmapProvider {
         if (begin >= end)
             return;
         const QTransform maskToDevice = toQTransform(mask.matrix) * toDevice;
-        const QRect rect = deviceRect(localBounds(mask, level + 1), maskToDevice, t.rect);
+        const QRect rect = deviceRect(drawnBounds(mask, level + 1, parentSlicing), maskToDevice, t.rect);
         if (rect.isEmpty())
             return;
         if (!reserveLayers(rect, 2)) {
@@ -331,6 +529,9 @@ struct Renderer::Impl : BitmapProvider {
     void drawNode(Target& t, const DisplayNode& node, const QTransform& parentToDevice, const ColorXf& parentCx,
                   int level, bool ignoreVisibility = false)
     {
+        // The slicing of the parent applies to this node only, not to what lies inside it.
+        const Slicing* slicing = parentSlicing;
+        const SlicingScope scope(this, nullptr);
         if ((!node.visible && !ignoreVisibility) || level > maxNestingDepth)
             return;
         QTransform toDevice = toQTransform(node.matrix) * parentToDevice;
@@ -343,19 +544,19 @@ struct Renderer::Impl : BitmapProvider {
         const BlendMode blend = node.blendMode;
         const bool filtered = !maskMode && hasDrawnFilter(node.filters);
         if (filtered || (!maskMode && node.cacheAsBitmap))
-            toDevice = snappedToPixels(toDevice, localBounds(node, level));
+            toDevice = snappedToPixels(toDevice, drawnBounds(node, level, slicing));
         if (!maskMode && (blend == BlendMode::Alpha || blend == BlendMode::Erase) && !inBlendGroup)
             return; // these act on the layer of a blended parent; without one they show nothing
         const bool layered = !maskMode && (blend >= BlendMode::Layer || filtered);
         if (!layered) {
-            drawContent(t, node, toDevice, cx, level);
+            drawContent(t, node, toDevice, cx, level, slicing);
             return;
         }
         const QMargins margins = filtered ? filterMargins(node.filters, stagePixelScale) : QMargins();
         // The layer reaches beyond the target by the filter margins, so that blurs near
         // the edge see what lies just outside.
         const QRect within = t.rect.marginsAdded(margins);
-        const QRect rect = deviceRect(localBounds(node, level), toDevice, within, 2).marginsAdded(margins).intersected(within);
+        const QRect rect = deviceRect(drawnBounds(node, level, slicing), toDevice, within, 2).marginsAdded(margins).intersected(within);
         if (rect.isEmpty() || !rect.intersects(t.rect))
             return;
         // The group is drawn opaque and faded as a whole.
@@ -363,7 +564,7 @@ struct Renderer::Impl : BitmapProvider {
         const double opacity = std::clamp(static_cast<double>(cx.mult[3]), 0.0, 1.0);
         inner.mult[3] = 1.0f;
         if (!reserveLayers(rect, 1)) {
-            drawContent(t, node, toDevice, cx, level);
+            drawContent(t, node, toDevice, cx, level, slicing);
             return;
         }
         struct Release {
@@ -374,7 +575,7 @@ struct Renderer::Impl : BitmapProvider {
         Layer layer(rect, antialias);
         const bool wasGroup = inBlendGroup;
         inBlendGroup = blend >= BlendMode::Layer;
-        drawContent(layer.target, node, toDevice, inner, level);
+        drawContent(layer.target, node, toDevice, inner, level, slicing);
         inBlendGroup = wasGroup;
         layer.painter.end();
         if (filtered)
@@ -459,12 +660,15 @@ struct Renderer::Impl : BitmapProvider {
         return true;
     }
 
-    void drawContent(Target& t, const DisplayNode& node, const QTransform& toDevice, const ColorXf& cx, int level)
+    void drawContent(Target& t, const DisplayNode& node, const QTransform& toDevice, const ColorXf& cx, int level,
+                     const Slicing* slicing)
     {
         if (const TagBody* body = node.character) {
-            if (std::holds_alternative<DefineShape>(*body) || std::holds_alternative<DefineMorphShape>(*body)) {
-                if (const ShapeGeometry* g = shapeOf(node))
-                    drawGeometry(t, *g, toDevice, cx);
+            if (isShapeTag(body)) {
+                if (const ShapeGeometry* g = shapeOf(node)) {
+                    const Sliced* sl = slicing ? slicedShape(node, *g, *slicing) : nullptr;
+                    drawGeometry(t, sl ? sl->geometry : *g, toDevice, cx);
+                }
             } else if (const auto* st = std::get_if<DefineText>(body)) {
                 text.drawStatic(*t.painter, *st, t.toLocal(toDevice), cx, maskMode, glyphFill(t));
             } else if (const auto* et = std::get_if<DefineEditText>(body)) {
@@ -474,8 +678,13 @@ struct Renderer::Impl : BitmapProvider {
                 drawBitmap(t, node, toDevice, cx);
             }
         }
-        if (!node.children.empty())
+        if (!node.children.empty()) {
+            std::optional<Slicing> own;
+            if (slicingPossible)
+                own = slicingFor(node, toDevice * deviceToStage, level);
+            const SlicingScope scope(this, own ? &*own : nullptr);
             drawChildren(t, node.children, 0, node.children.size(), toDevice, cx, level + 1);
+        }
     }
 
     void drawBitmap(Target& t, const DisplayNode& node, const QTransform& toDevice, const ColorXf& cx)
@@ -646,7 +855,8 @@ struct Renderer::Impl : BitmapProvider {
 
     // ---- hit tests -----------------------------------------------------------------
 
-    bool hit(const DisplayNode& node, const QTransform& toStage, QPointF point, int level)
+    bool hit(const DisplayNode& node, const QTransform& toStage, QPointF point, int level,
+             const Slicing* slicing = nullptr)
     {
         if (level > maxNestingDepth)
             return false;
@@ -655,9 +865,11 @@ struct Renderer::Impl : BitmapProvider {
         if (invertible && node.character) {
             const QPointF local = inv.map(point);
             const TagBody* body = node.character;
-            if (std::holds_alternative<DefineShape>(*body) || std::holds_alternative<DefineMorphShape>(*body)) {
+            if (isShapeTag(body)) {
                 if (const ShapeGeometry* g = shapeOf(node)) {
-                    if (g->bounds.adjusted(-400, -400, 400, 400).contains(local) && hitGeometry(*g, local))
+                    const Sliced* sl = slicing ? slicedShape(node, *g, *slicing) : nullptr;
+                    const ShapeGeometry& shown = sl ? sl->geometry : *g;
+                    if (shown.bounds.adjusted(-400, -400, 400, 400).contains(local) && hitGeometry(shown, local))
                         return true;
                 }
             } else if (std::holds_alternative<DefineText>(*body) || std::holds_alternative<DefineEditText>(*body) ||
@@ -666,10 +878,11 @@ struct Renderer::Impl : BitmapProvider {
                     return true;
             }
         }
+        const std::optional<Slicing> own = slicingFor(node, toStage, level);
         for (const DisplayNode& c : node.children) {
             if (!c.visible || c.clipDepth > 0)
                 continue;
-            if (hit(c, toQTransform(c.matrix) * toStage, point, level + 1))
+            if (hit(c, toQTransform(c.matrix) * toStage, point, level + 1, own ? &*own : nullptr))
                 return true;
         }
         return false;
@@ -726,6 +939,10 @@ void Renderer::draw(QPainter& painter, const DisplayNode& root, const QTransform
         // smaller than a twip moves the ties without moving anything else.
         toDevice *= QTransform::fromTranslate(-aliasedTieShift, -aliasedTieShift);
     }
+    bool invertible = false;
+    d->deviceToStage = toDevice.inverted(&invertible);
+    d->slicingPossible = invertible;
+    d->parentSlicing = nullptr;
     d->drawNode(t, root, toDevice, ColorXf{}, 0);
     painter.restore();
 }
@@ -754,6 +971,9 @@ void Renderer::clear()
     d->text.clear();
     d->morphs.clear();
     d->morphOrder.clear();
+    d->sliced.clear();
+    d->sliceOrder.clear();
+    d->slicedCost = 0;
 }
 
 } // namespace swf::render

@@ -20,6 +20,9 @@ struct CharacterLibrary {
     std::unordered_map<std::uint16_t, const TagBody*> characters;
     // Font names and flags of version-1 fonts (DefineFontInfo), by font id.
     std::unordered_map<std::uint16_t, const DefineFontInfo*> fontInfo;
+    // Nine-slice grids (DefineScalingGrid) of sprites and buttons, by character id, in
+    // twips of the character's own space.
+    std::unordered_map<std::uint16_t, Rect> scalingGrids;
     const JpegTables* jpegTables = nullptr;
     std::uint8_t swfVersion = 0;
 
@@ -27,6 +30,12 @@ struct CharacterLibrary {
     {
         const auto it = characters.find(id);
         return it == characters.end() ? nullptr : it->second;
+    }
+
+    const Rect* scalingGrid(std::uint16_t id) const
+    {
+        const auto it = scalingGrids.find(id);
+        return it == scalingGrids.end() ? nullptr : &it->second;
     }
 };
 

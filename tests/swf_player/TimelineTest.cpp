@@ -304,8 +304,11 @@ TEST(DictionaryTest, FirstDefinitionWinsAndExtrasAreCollected)
     DefineButtonCxform cx;
     cx.buttonId = 5;
     cx.colorTransform.redAdd = 9;
+    DefineScalingGrid grid;
+    grid.characterId = 4;
+    grid.splitter = Rect{Twips{20}, Twips{40}, Twips{20}, Twips{60}};
     const Movie m = movie(2, {shape(1), tag(SetBackgroundColor{Rgba{1, 2, 3, 255}}), showFrame(), shape(1), shape(4),
-                              tag(cx), tag(SetBackgroundColor{Rgba{9, 9, 9, 255}}), showFrame()});
+                              tag(cx), tag(grid), tag(SetBackgroundColor{Rgba{9, 9, 9, 255}}), showFrame()});
     const auto dict = swf::player::buildDictionary(m);
     EXPECT_EQ(dict.library.characters.size(), 2u);
     EXPECT_EQ(dict.library.find(1), &m.tags[0].body);
@@ -313,6 +316,9 @@ TEST(DictionaryTest, FirstDefinitionWinsAndExtrasAreCollected)
     ASSERT_TRUE(dict.background.has_value());
     EXPECT_EQ(dict.background->r, 1);
     EXPECT_EQ(dict.buttonColorTransforms.at(5).redAdd, 9);
+    ASSERT_NE(dict.library.scalingGrid(4), nullptr);
+    EXPECT_EQ(*dict.library.scalingGrid(4), grid.splitter);
+    EXPECT_EQ(dict.library.scalingGrid(1), nullptr);
 }
 
 TEST(BackgroundTest, OnlyTheFirstBackgroundColourThatRunsCounts)
