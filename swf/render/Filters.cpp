@@ -168,6 +168,33 @@ void applyShadow(QImage& image, const Rgba& color, double blurX, double blurY, i
 
 // Both sides of a bevel: the object's alpha moved along and against the light, blurred;
 // where they differ the highlight or the shadow shows.
+// Puts a filter's effect together with the object: inner effects stay on the object and
+// lie over it, outer ones lie behind it (the object drawn over them hides them as far as it
+// is opaque), "on top" ones over it; knockout leaves the effect alone (outer ones with the
+// object cut out).
+void composeEffect(QImage& image, QImage& effect, bool inner, bool knockout, bool onTop)
+{
+    QPainter p(&effect);
+    if (inner) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, image);
+    }
+    if (knockout) {
+        if (!inner) {
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            p.drawImage(0, 0, image);
+        }
+    } else if (inner || onTop) {
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        p.drawImage(0, 0, image);
+    } else {
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawImage(0, 0, image);
+    }
+    p.end();
+    image = effect;
+}
+
 // The object's picture moved by `offset` and blurred: what bevels compare on both sides.
 QImage movedBlurredAlpha(const QImage& image, QPointF offset, double blurX, double blurY, int passes)
 {
@@ -191,32 +218,16 @@ void applyBevel(QImage& image, const BevelFilter& f, double blurX, double blurY,
     for (int y = 0; y < size.height(); ++y) {
         const auto* a = reinterpret_cast<const QRgb*>(along.constScanLine(y));
         const auto* b = reinterpret_cast<const QRgb*>(against.constScanLine(y));
-        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(bevel.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
             const int diff = static_cast<int>((qAlpha(a[x]) - qAlpha(b[x])) * k);
             const int amount = std::min(255, std::abs(diff));
             const Rgba& c = diff > 0 ? f.highlightColor : f.shadowColor;
-            // Inner bevels stay on the object. Outer ones lie behind it: the object drawn
-            // over them hides them as far as it is opaque (masking them by the object's
-            // alpha as well would hide them twice under see-through parts).
-            const int cover = f.inner ? qAlpha(src[x]) : 255;
-            const int alpha = amount * c.a / 255 * cover / 255;
+            const int alpha = amount * c.a / 255;
             out[x] = qRgba(c.r * alpha / 255, c.g * alpha / 255, c.b * alpha / 255, alpha);
         }
     }
-    QPainter p(&bevel);
-    if (f.knockout) {
-        // Only the bevel remains.
-    } else if (f.inner || f.onTop) {
-        p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-        p.drawImage(0, 0, image);
-    } else {
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.drawImage(0, 0, image);
-    }
-    p.end();
-    image = bevel;
+    composeEffect(image, bevel, f.inner, f.knockout, f.onTop);
 }
 
 // The 256 colours of a gradient filter by ratio, premultiplied: stops interpolated in
@@ -244,32 +255,6 @@ std::array<QRgb, 256> filterPalette(const GradientFilter& f)
         palette[std::size_t(i)] = qRgba(r * alpha / 255, g * alpha / 255, bl * alpha / 255, alpha);
     }
     return palette;
-}
-
-// Puts a filter's effect together with the object: inner effects stay on the object and
-// lie over it, outer ones lie behind it, "on top" ones over it; knockout leaves the effect
-// alone (outer ones with the object cut out).
-void composeEffect(QImage& image, QImage& effect, bool inner, bool knockout, bool onTop)
-{
-    QPainter p(&effect);
-    if (inner) {
-        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        p.drawImage(0, 0, image);
-    }
-    if (knockout) {
-        if (!inner) {
-            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-            p.drawImage(0, 0, image);
-        }
-    } else if (inner || onTop) {
-        p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
-        p.drawImage(0, 0, image);
-    } else {
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.drawImage(0, 0, image);
-    }
-    p.end();
-    image = effect;
 }
 
 // A glow or shadow whose colour follows a gradient by how strong it is at each pixel.

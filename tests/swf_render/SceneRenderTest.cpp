@@ -374,15 +374,22 @@ TEST(TextRender, StaticTextFromEmbeddedGlyphs)
     EXPECT_EQ(at(img, 20, 55), qRgb(255, 255, 255)); // below the baseline
 }
 
+// Edit text 1 in a device font: black, `height` pixels high, in `bounds` (pixels).
+DefineEditText deviceEdit(double x0, double y0, double x1, double y1, double height)
+{
+    DefineEditText edit;
+    edit.id = 1;
+    edit.bounds = rectPx(x0, y0, x1, y1);
+    edit.fontHeight = px(height);
+    edit.textColor = black;
+    return edit;
+}
+
 TEST(TextRender, EditTextFrameBackgroundAndDeviceText)
 {
     Scene s;
-    DefineEditText edit;
-    edit.id = 1;
-    edit.bounds = rectPx(10, 10, 90, 60);
+    DefineEditText edit = deviceEdit(10, 10, 90, 60, 20);
     edit.border = true;
-    edit.fontHeight = px(20);
-    edit.textColor = black;
     s.add(1, edit);
     DisplayNode& n = s.place(1, 1);
     n.text = QStringLiteral("HHHH");
@@ -404,12 +411,7 @@ TEST(TextRender, DeviceTextAtQualityLowIsFilledOutlinesAtWholePixelSteps)
     // same whole number of pixels.
     for (double height = 14; height < 24; height += 0.7) {
         Scene s;
-        DefineEditText edit;
-        edit.id = 1;
-        edit.bounds = rectPx(0, 0, 100, 40);
-        edit.fontHeight = px(height);
-        edit.textColor = black;
-        s.add(1, edit);
+        s.add(1, deviceEdit(0, 0, 100, 40, height));
         s.place(1, 1).text = QStringLiteral("HHHH");
         const QImage img = s.render(100, 40);
         std::vector<int> columns; // left edges of dark runs on a row through the stems
@@ -436,12 +438,8 @@ TEST(TextRender, ScrolledEditTextShowsItsLaterLinesAtTheTop)
     // to line 2, it looks exactly like the same box holding only "two" and "three".
     auto picture = [](const QString& text, int scroll, swf::render::EditTextLines* lines = nullptr) {
         Scene s;
-        DefineEditText edit;
-        edit.id = 1;
-        edit.bounds = rectPx(0, 0, 80, 20);
+        DefineEditText edit = deviceEdit(0, 0, 80, 20, 12);
         edit.multiline = true;
-        edit.fontHeight = px(12);
-        edit.textColor = black;
         s.add(1, edit);
         DisplayNode& n = s.place(1, 1);
         n.text = text;
