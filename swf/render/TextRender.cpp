@@ -459,7 +459,7 @@ bool TextRender::layoutHtml(const DefineEditText& edit, const QString& rawText, 
                 line.x = left + indent;
             if (first && fm.bullet) {
                 line.bulletFace = firstFace;
-                line.bulletX = start + (first ? fm.indent : 0.0);
+                line.bulletX = start + fm.indent;
                 line.bulletColor = firstStyle.color;
             }
             l.htmlLines.push_back(std::move(line));
