@@ -1,5 +1,6 @@
 #include "swf/render/TextRender.h"
 
+#include "swf/render/HtmlText.h"
 #include "swf/render/Renderer.h"
 #include "swf/render/ShapeGeometry.h"
 
@@ -7,7 +8,6 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainterPath>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -21,17 +21,6 @@ namespace {
 constexpr double gutter = 40.0;
 // Lines one edit text is broken into at most; the rest is not shown.
 constexpr std::size_t maxEditLines = 10000;
-
-QString decodeEntities(QString s)
-{
-    s.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    s.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    s.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    s.replace(QLatin1String("&apos;"), QLatin1String("'"));
-    s.replace(QLatin1String("&nbsp;"), QString(QChar(0xA0)));
-    s.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return s;
-}
 
 // The family device text is drawn in. The generic names get the Noto families (installed
 // with the program) so that text looks the same on every machine; a named font that is
@@ -60,14 +49,14 @@ QString TextRender::visibleText(const DefineEditText& edit, const QString& text)
 {
     QString s = text;
     if (edit.html) {
-        static const QRegularExpression lineBreaks(QStringLiteral("<\\s*(br\\s*/?|/p|/li)\\s*>"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
-        s.replace(lineBreaks, QStringLiteral("\n"));
-        s.remove(tags);
-        s = decodeEntities(s);
-        if (s.endsWith(QLatin1Char('\n')))
-            s.chop(1); // the closing paragraph adds no empty line
+        s.clear();
+        const auto paragraphs = parseHtmlText(text, HtmlStyle{}, HtmlParagraphFormat{});
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            if (i)
+                s += QLatin1Char('\n');
+            for (const HtmlRun& r : paragraphs[i].runs)
+                s += r.text;
+        }
     }
     s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -175,23 +164,93 @@ void TextRender::drawBorder(QPainter& p, const QRectF& box, const QTransform& to
     p.drawRect(box);
 }
 
-// How an edit text lays out its text: the font, the metrics and the lines after hard
-// breaks and word wrap. Shared by drawing and by scrolling.
-struct TextRender::EditLayout {
-    QRectF box;
+// One font at one height that edit text is drawn in: embedded glyphs or a device font.
+struct TextRender::Face {
     double height = 0;
     const DefineFont* font = nullptr;
     bool outlines = false; // embedded glyphs; otherwise a device font
     std::unordered_map<char16_t, std::uint32_t> codeToGlyph;
-    double emScale = 0, ascent = 0, descent = 0, lineHeight = 0;
+    double emScale = 0, ascent = 0, descent = 0;
     QFont deviceFont;
     std::optional<QFontMetricsF> metrics;
+};
+
+namespace {
+
+bool hasOutlines(const DefineFont* f) { return f && !f->glyphs.empty() && !f->codes.empty(); }
+
+// Distinct fonts one HTML text is drawn in; further ones draw in the first.
+constexpr std::size_t maxHtmlFaces = 256;
+
+struct HtmlPiece {
+    int face = -1; // none: the run has no height and is not drawn
+    Rgba color;
+    bool underline = false;
+    QString text;
+};
+
+// A line of HTML text: its runs, where it starts and its metrics, all in twips.
+struct HtmlLine {
+    std::vector<HtmlPiece> pieces;
+    double x = 0, ascent = 0, descent = 0, leading = 0;
+    // The first line of a list item carries the bullet.
+    int bulletFace = -1;
+    double bulletX = 0;
+    Rgba bulletColor;
+};
+
+} // namespace
+
+// How an edit text lays out its text: the font, the metrics and the lines after hard
+// breaks and word wrap. Shared by drawing and by scrolling.
+struct TextRender::EditLayout {
+    QRectF box;
+    // Plain text: one face for all of it.
+    double height = 0;
+    Face face;
+    double lineHeight = 0;
     double left = 0, right = 0, avail = 0;
     EditTextLayout margins;
     std::vector<QString> lines;
+    // HTML text: a face per style, lines of styled pieces.
+    bool html = false;
+    std::vector<Face> faces;
+    std::unordered_map<QString, int> faceIndex;
+    std::vector<HtmlLine> htmlLines;
 };
 
-double TextRender::advanceOf(EditLayout& l, QChar c)
+void TextRender::setUpOutlines(Face& face, const DefineFont& f, double height)
+{
+    face.height = height;
+    face.font = &f;
+    face.outlines = true;
+    for (std::uint32_t i = 0; i < f.codes.size() && i < f.glyphs.size(); ++i)
+        face.codeToGlyph.emplace(static_cast<char16_t>(f.codes[i]), i);
+    face.emScale = height / f.emSquare();
+    if (f.layout && f.layout->ascent > 0) {
+        face.ascent = f.layout->ascent * face.emScale;
+        face.descent = f.layout->descent * face.emScale;
+    } else {
+        face.ascent = height * 0.9;
+        face.descent = height * 0.2;
+    }
+}
+
+void TextRender::setUpDevice(Face& face, const QString& family, double height, bool bold, bool italic)
+{
+    face.height = height;
+    face.outlines = false;
+    face.deviceFont = QFont(family);
+    face.deviceFont.setPixelSize(std::max(1, static_cast<int>(std::lround(height))));
+    face.deviceFont.setBold(bold);
+    face.deviceFont.setItalic(italic);
+    face.deviceFont.setHintingPreference(QFont::PreferNoHinting);
+    face.metrics.emplace(face.deviceFont);
+    face.ascent = face.metrics->ascent();
+    face.descent = face.metrics->descent();
+}
+
+double TextRender::advanceOf(const Face& l, QChar c)
 {
     if (!l.outlines) // device text steps by whole pixels (20 twips), as the movies' player lays it out
         return std::round(l.metrics->horizontalAdvance(c) / 20.0) * 20.0;
@@ -209,6 +268,8 @@ bool TextRender::layoutEdit(const DefineEditText& edit, const QString& rawText, 
     l.box = QRectF(QPointF(edit.bounds.xMin.value, edit.bounds.yMin.value),
                    QPointF(edit.bounds.xMax.value, edit.bounds.yMax.value))
                 .normalized();
+    if (edit.html)
+        return layoutHtml(edit, rawText, l);
     const QString text = visibleText(edit, rawText);
     if (text.isEmpty())
         return false;
@@ -216,40 +277,19 @@ bool TextRender::layoutEdit(const DefineEditText& edit, const QString& rawText, 
     if (l.height <= 0)
         return false;
     const DefineFont* f = edit.fontId ? font(*edit.fontId) : nullptr;
-    l.font = f;
     l.margins = edit.layout.value_or(EditTextLayout{});
 
     // Embedded outlines when asked for and present; otherwise a device font.
-    l.outlines = edit.useOutlines && f && !f->glyphs.empty() && !f->codes.empty();
-    if (l.outlines) {
-        for (std::uint32_t i = 0; i < f->codes.size() && i < f->glyphs.size(); ++i)
-            l.codeToGlyph.emplace(static_cast<char16_t>(f->codes[i]), i);
-        l.emScale = l.height / f->emSquare();
-        if (f->layout && f->layout->ascent > 0) {
-            l.ascent = f->layout->ascent * l.emScale;
-            l.descent = f->layout->descent * l.emScale;
-        } else {
-            l.ascent = l.height * 0.9;
-            l.descent = l.height * 0.2;
-        }
-    } else {
-        l.deviceFont = QFont(deviceFamily(f ? fontName(*f) : QString()));
-        l.deviceFont.setPixelSize(std::max(1, static_cast<int>(std::lround(l.height))));
-        if (f) {
-            l.deviceFont.setBold(f->bold);
-            l.deviceFont.setItalic(f->italic);
-        }
-        l.deviceFont.setHintingPreference(QFont::PreferNoHinting);
-        l.metrics.emplace(l.deviceFont);
-        l.ascent = l.metrics->ascent();
-        l.descent = l.metrics->descent();
-    }
-    l.lineHeight = l.ascent + l.descent + l.margins.leading.value;
+    if (edit.useOutlines && hasOutlines(f))
+        setUpOutlines(l.face, *f, l.height);
+    else
+        setUpDevice(l.face, deviceFamily(f ? fontName(*f) : QString()), l.height, f && f->bold, f && f->italic);
+    l.lineHeight = l.face.ascent + l.face.descent + l.margins.leading.value;
 
     auto widthOf = [&](QStringView s) {
         double w = 0;
         for (QChar c : s)
-            w += advanceOf(l, c);
+            w += advanceOf(l.face, c);
         return w;
     };
     // Lines: hard breaks, then word wrap within the width.
@@ -279,12 +319,215 @@ bool TextRender::layoutEdit(const DefineEditText& edit, const QString& rawText, 
     return true;
 }
 
+const DefineFont* TextRender::embeddedFont(const QString& name, bool bold, bool italic, const DefineFont* fallback) const
+{
+    // The font of that name whose style fits best; the lowest id among equals, so that
+    // the choice does not depend on the order of the library.
+    const DefineFont* best = nullptr;
+    int bestScore = -1;
+    for (const auto& [id, body] : lib_.characters) {
+        const auto* f = body ? std::get_if<DefineFont>(body) : nullptr;
+        if (!hasOutlines(f) || fontName(*f).compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const int score = (f->bold == bold) * 2 + (f->italic == italic);
+        if (score > bestScore || (score == bestScore && f->id < best->id)) {
+            best = f;
+            bestScore = score;
+        }
+    }
+    return best ? best : fallback;
+}
+
+bool TextRender::layoutHtml(const DefineEditText& edit, const QString& rawText, EditLayout& l)
+{
+    l.html = true;
+    const DefineFont* f = edit.fontId ? font(*edit.fontId) : nullptr;
+    const EditTextLayout m = edit.layout.value_or(EditTextLayout{});
+    HtmlStyle base;
+    base.size = edit.fontHeight ? std::clamp(double(edit.fontHeight->value), 0.0, maxHtmlFontSize) : 240.0;
+    base.color = edit.textColor.value_or(Rgba{0, 0, 0, 255});
+    base.bold = f && f->bold;
+    base.italic = f && f->italic;
+    HtmlParagraphFormat format;
+    format.align = m.align;
+    format.leftMargin = m.leftMargin.value;
+    format.rightMargin = m.rightMargin.value;
+    format.indent = m.indent.value;
+    format.leading = m.leading.value;
+    std::vector<HtmlParagraph> paragraphs = parseHtmlText(rawText, base, format);
+
+    if (!edit.multiline) { // one line: paragraph breaks read as spaces
+        HtmlParagraph& one = paragraphs.front();
+        for (std::size_t i = 1; i < paragraphs.size(); ++i) {
+            HtmlParagraph& p = paragraphs[i];
+            one.runs.push_back(HtmlRun{QStringLiteral(" "), p.runs.empty() ? p.style : p.runs.front().style});
+            for (HtmlRun& r : p.runs)
+                one.runs.push_back(std::move(r));
+        }
+        paragraphs.resize(1);
+    }
+    bool any = false;
+    for (HtmlParagraph& p : paragraphs)
+        for (HtmlRun& r : p.runs) {
+            if (edit.password)
+                r.text = QString(r.text.size(), QLatin1Char('*'));
+            any = any || !r.text.isEmpty();
+        }
+    if (!any)
+        return false;
+
+    auto faceOf = [&](const HtmlStyle& s) -> int {
+        if (s.size <= 0)
+            return -1;
+        const QString key = QStringLiteral("%1|%2|%3%4").arg(s.face).arg(s.size).arg(int(s.bold)).arg(int(s.italic));
+        if (const auto it = l.faceIndex.find(key); it != l.faceIndex.end())
+            return it->second;
+        if (l.faces.size() >= maxHtmlFaces)
+            return 0;
+        // Embedded glyphs when the field draws with them and has the font; the device font
+        // of that name otherwise.
+        const DefineFont* embedded = nullptr;
+        if (edit.useOutlines)
+            embedded = s.face.isEmpty() ? (hasOutlines(f) ? embeddedFont(fontName(*f), s.bold, s.italic, f) : nullptr)
+                                        : embeddedFont(s.face, s.bold, s.italic, nullptr);
+        Face face;
+        if (embedded)
+            setUpOutlines(face, *embedded, s.size);
+        else
+            setUpDevice(face, deviceFamily(s.face.isEmpty() ? (f ? fontName(*f) : QString()) : s.face), s.size, s.bold,
+                        s.italic);
+        l.faces.push_back(std::move(face));
+        const int index = static_cast<int>(l.faces.size()) - 1;
+        l.faceIndex.emplace(key, index);
+        return index;
+    };
+
+    for (const HtmlParagraph& p : paragraphs) {
+        if (l.htmlLines.size() >= maxEditLines)
+            break;
+        // The paragraph as one string, each character with its run and advance.
+        QString text;
+        std::vector<std::uint32_t> runOf;
+        std::vector<int> runFace(p.runs.size());
+        for (std::size_t r = 0; r < p.runs.size(); ++r) {
+            runFace[r] = faceOf(p.runs[r].style);
+            text += p.runs[r].text;
+            runOf.insert(runOf.end(), static_cast<std::size_t>(p.runs[r].text.size()), static_cast<std::uint32_t>(r));
+        }
+        std::vector<double> adv(static_cast<std::size_t>(text.size()));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int fi = runFace[runOf[i]];
+            adv[i] = fi >= 0 ? advanceOf(l.faces[fi], text[i]) : 0.0;
+        }
+        const HtmlStyle& firstStyle = p.runs.empty() ? p.style : p.runs.front().style;
+        const int firstFace = faceOf(firstStyle);
+        const HtmlParagraphFormat& fm = p.format;
+        const double start = l.box.left() + gutter + fm.leftMargin + fm.blockIndent;
+        // List items: the bullet at the start, the text one and a half heights in.
+        const double bulletIndent = fm.bullet ? 1.5 * (firstFace >= 0 ? l.faces[firstFace].height : 240.0) : 0.0;
+        const double left = start + bulletIndent;
+        const double right = l.box.right() - gutter - fm.rightMargin;
+        const double avail = std::max(0.0, right - left);
+
+        auto addLine = [&](qsizetype a, qsizetype b, bool first) {
+            HtmlLine line;
+            double width = 0;
+            for (qsizetype i = a; i < b; ++i) {
+                const std::uint32_t r = runOf[i];
+                if (i == a || runOf[i - 1] != r) {
+                    const HtmlRun& run = p.runs[r];
+                    line.pieces.push_back(HtmlPiece{runFace[r], run.style.color, run.style.underline, {}});
+                    if (const int fi = runFace[r]; fi >= 0) {
+                        line.ascent = std::max(line.ascent, l.faces[fi].ascent);
+                        line.descent = std::max(line.descent, l.faces[fi].descent);
+                    }
+                }
+                line.pieces.back().text += text[i];
+                width += adv[i];
+            }
+            if (line.pieces.empty() && firstFace >= 0) { // an empty line is as high as its font
+                line.ascent = l.faces[firstFace].ascent;
+                line.descent = l.faces[firstFace].descent;
+            }
+            line.leading = fm.leading;
+            const double indent = first ? fm.indent : 0.0;
+            if (fm.align == TextAlign::Right)
+                line.x = right - width;
+            else if (fm.align == TextAlign::Center)
+                line.x = left + indent + (avail - indent - width) / 2;
+            else // justified text is drawn left-aligned
+                line.x = left + indent;
+            if (first && fm.bullet) {
+                line.bulletFace = firstFace;
+                line.bulletX = start + fm.indent;
+                line.bulletColor = firstStyle.color;
+            }
+            l.htmlLines.push_back(std::move(line));
+        };
+
+        const qsizetype n = text.size();
+        if (!edit.wordWrap || avail <= 0) {
+            addLine(0, n, true);
+            continue;
+        }
+        // Word wrap across runs, breaking at spaces; the space at a break is not shown.
+        qsizetype ls = 0, le = -1, ws = 0;
+        double lineWidth = 0;
+        bool first = true;
+        while (l.htmlLines.size() < maxEditLines) {
+            qsizetype we = text.indexOf(QLatin1Char(' '), ws);
+            if (we < 0)
+                we = n;
+            double candidate = lineWidth;
+            if (le >= 0)
+                candidate += adv[le]; // the space before the word
+            for (qsizetype k = ws; k < we; ++k)
+                candidate += adv[k];
+            const double room = first ? std::max(0.0, avail - fm.indent) : avail;
+            if (le > ls && candidate > room) {
+                addLine(ls, le, first);
+                first = false;
+                ls = ws;
+                lineWidth = 0;
+                for (qsizetype k = ws; k < we; ++k)
+                    lineWidth += adv[k];
+            } else {
+                lineWidth = candidate;
+            }
+            le = we;
+            if (we >= n)
+                break;
+            ws = we + 1;
+        }
+        if (l.htmlLines.size() < maxEditLines)
+            addLine(ls, std::max(ls, le), first);
+    }
+    return true;
+}
+
 EditTextLines TextRender::editLines(const DefineEditText& edit, const QString& rawText)
 {
     EditLayout l;
     if (!layoutEdit(edit, rawText, l))
         return {};
     EditTextLines out;
+    if (l.html) {
+        // Lines of their own heights: as many as fit counted from the last one, so that
+        // the highest scroll shows the end of the text; at least one.
+        out.count = static_cast<int>(l.htmlLines.size());
+        const double room = l.box.height() - 2 * gutter;
+        double used = 0;
+        int fit = 0;
+        for (std::size_t i = l.htmlLines.size(); i-- > 0;) {
+            const HtmlLine& line = l.htmlLines[i];
+            used += line.ascent + line.descent + (i + 1 < l.htmlLines.size() ? line.leading : 0.0);
+            if (used > room)
+                break;
+            ++fit;
+        }
+        out.visible = std::max(1, fit);
+        return out;
+    }
     out.count = static_cast<int>(l.lines.size());
     // Lines whose whole height fits between the gutters; at least one.
     const double room = l.box.height() - 2 * gutter + l.margins.leading.value;
@@ -302,6 +545,10 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
         drawBorder(p, l.box, toPainter, cx, solidMask);
     if (!hasText)
         return;
+    if (l.html) {
+        drawHtml(p, l, scroll, toPainter, cx, solidMask, fill);
+        return;
+    }
     const QColor color = solidMask ? QColor(Qt::black) : cx.color(edit.textColor.value_or(Rgba{0, 0, 0, 255}));
 
     p.save();
@@ -309,27 +556,27 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
     p.setClipRect(l.box, Qt::IntersectClip);
     // Scrolled: the first line shown is line `scroll` (from 1), at the top.
     const std::size_t first = static_cast<std::size_t>(std::clamp(scroll, 1, std::max(1, int(l.lines.size())))) - 1;
-    double baseline = l.box.top() + gutter + l.ascent;
+    double baseline = l.box.top() + gutter + l.face.ascent;
     for (std::size_t li = first; li < l.lines.size(); ++li) {
         const QString& line = l.lines[li];
         double w = 0;
         for (QChar c : line)
-            w += advanceOf(l, c);
+            w += advanceOf(l.face, c);
         double x = l.left + (li == 0 ? l.margins.indent.value : 0);
         if (l.margins.align == TextAlign::Right)
             x = l.right - w;
         else if (l.margins.align == TextAlign::Center)
             x = l.left + (l.avail - w) / 2;
-        if (l.outlines) {
+        if (l.face.outlines) {
             for (QChar c : line) {
-                const auto it = l.codeToGlyph.find(c.unicode());
-                if (it != l.codeToGlyph.end()) {
-                    if (const QPainterPath* g = glyph(*l.font, it->second); g && !g->isEmpty()) {
-                        fill(*g, color, QTransform(l.emScale, 0, 0, l.emScale, x, baseline) * toPainter);
+                const auto it = l.face.codeToGlyph.find(c.unicode());
+                if (it != l.face.codeToGlyph.end()) {
+                    if (const QPainterPath* g = glyph(*l.face.font, it->second); g && !g->isEmpty()) {
+                        fill(*g, color, QTransform(l.face.emScale, 0, 0, l.face.emScale, x, baseline) * toPainter);
                         p.setTransform(toPainter);
                     }
                 }
-                x += advanceOf(l, c);
+                x += advanceOf(l.face, c);
             }
         } else {
             // Device text as outlines filled like any shape, so that quality low gives
@@ -337,8 +584,8 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             // Character by character at the rounded advances (no kerning or joining).
             QPainterPath outlines;
             for (QChar c : line) {
-                outlines.addText(QPointF(x, baseline), l.deviceFont, QString(c));
-                x += advanceOf(l, c);
+                outlines.addText(QPointF(x, baseline), l.face.deviceFont, QString(c));
+                x += advanceOf(l.face, c);
             }
             if (!outlines.isEmpty()) {
                 fill(outlines, color, toPainter);
@@ -346,8 +593,92 @@ void TextRender::drawEdit(QPainter& p, const DefineEditText& edit, const QString
             }
         }
         baseline += l.lineHeight;
-        if (baseline - l.ascent > l.box.bottom())
+        if (baseline - l.face.ascent > l.box.bottom())
             break;
+    }
+    p.restore();
+}
+
+void TextRender::drawHtml(QPainter& p, EditLayout& l, int scroll, const QTransform& toPainter, const ColorXf& cx,
+                          bool solidMask, const GlyphFill& fill)
+{
+    const auto& lines = l.htmlLines;
+    if (lines.empty())
+        return;
+    auto colorOf = [&](Rgba c) { return solidMask ? QColor(Qt::black) : cx.color(c); };
+    // Glyphs wholly outside the box are skipped; a glyph may reach this far past its advance.
+    auto outside = [&](double x, double advance, double height) {
+        return x > l.box.right() || x + advance + 2 * height < l.box.left();
+    };
+    auto drawChars = [&](const Face& face, QStringView s, double& x, double baseline, const QColor& color) {
+        if (face.outlines) {
+            for (QChar c : s) {
+                const double advance = advanceOf(face, c);
+                const auto it = face.codeToGlyph.find(c.unicode());
+                if (it != face.codeToGlyph.end() && !outside(x, advance, face.height) && color.alpha() > 0) {
+                    if (const QPainterPath* g = glyph(*face.font, it->second); g && !g->isEmpty()) {
+                        fill(*g, color, QTransform(face.emScale, 0, 0, face.emScale, x, baseline) * toPainter);
+                        p.setTransform(toPainter);
+                    }
+                }
+                x += advance;
+            }
+            return;
+        }
+        // Device text the same way as plain text: outlines at whole-pixel advances.
+        QPainterPath outlines;
+        for (QChar c : s) {
+            const double advance = advanceOf(face, c);
+            if (!outside(x, advance, face.height))
+                outlines.addText(QPointF(x, baseline), face.deviceFont, QString(c));
+            x += advance;
+        }
+        if (!outlines.isEmpty() && color.alpha() > 0) {
+            fill(outlines, color, toPainter);
+            p.setTransform(toPainter);
+        }
+    };
+
+    p.save();
+    p.setTransform(toPainter);
+    p.setClipRect(l.box, Qt::IntersectClip);
+    const std::size_t first = static_cast<std::size_t>(std::clamp(scroll, 1, int(lines.size()))) - 1;
+    double baseline = l.box.top() + gutter + lines[first].ascent;
+    for (std::size_t li = first; li < lines.size(); ++li) {
+        const HtmlLine& line = lines[li];
+        if (li > first)
+            baseline += lines[li - 1].descent + lines[li - 1].leading + line.ascent;
+        if (baseline - line.ascent > l.box.bottom())
+            break;
+        if (line.bulletFace >= 0) {
+            // The bullet in the device font of the item's size; embedded fonts seldom have it.
+            const Face& bf = l.faces[line.bulletFace];
+            Face device;
+            const Face* use = &bf;
+            if (bf.outlines) {
+                setUpDevice(device, deviceFamily(QString()), bf.height, false, false);
+                use = &device;
+            }
+            double bx = line.bulletX;
+            drawChars(*use, u"\u2022", bx, baseline, colorOf(line.bulletColor));
+        }
+        double x = line.x;
+        for (const HtmlPiece& piece : line.pieces) {
+            if (piece.face < 0)
+                continue;
+            const Face& face = l.faces[piece.face];
+            const QColor color = colorOf(piece.color);
+            const double x0 = x;
+            drawChars(face, piece.text, x, baseline, color);
+            if (piece.underline && x > x0 && color.alpha() > 0) {
+                // A line one pixel high, about half the descent below the baseline.
+                const double y = baseline + std::max(20.0, std::round(face.descent / 40.0) * 20.0);
+                QPainterPath bar;
+                bar.addRect(QRectF(x0, y, x - x0, 20.0));
+                fill(bar, color, toPainter);
+                p.setTransform(toPainter);
+            }
+        }
     }
     p.restore();
 }

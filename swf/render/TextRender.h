@@ -1,6 +1,7 @@
 #pragma once
 // Static text from embedded font glyphs, and edit text with device fonts or embedded
-// outlines. Glyph outlines are built once per font and kept.
+// outlines; HTML edit text in the fonts, sizes, colours and paragraph formats its markup
+// asks for. Glyph outlines are built once per font and kept.
 #include "swf/render/ColorTransform.h"
 #include "swf/render/Scene.h"
 
@@ -45,13 +46,22 @@ public:
 
     void clear() { glyphs_.clear(); }
 
-    // The characters an edit text shows: HTML reduced to its text, line ends as '\n'.
+    // The characters an edit text shows: HTML reduced to its text (see HtmlText.h), line
+    // ends as '\n'.
     static QString visibleText(const DefineEditText& edit, const QString& text);
 
 private:
+    struct Face;
     struct EditLayout;
     bool layoutEdit(const DefineEditText& edit, const QString& text, EditLayout& layout);
-    double advanceOf(EditLayout& layout, QChar c);
+    bool layoutHtml(const DefineEditText& edit, const QString& text, EditLayout& layout);
+    void drawHtml(QPainter& p, EditLayout& layout, int scroll, const QTransform& toPainter, const ColorXf& cx,
+                  bool solidMask, const GlyphFill& fill);
+    void setUpOutlines(Face& face, const DefineFont& font, double height);
+    void setUpDevice(Face& face, const QString& family, double height, bool bold, bool italic);
+    double advanceOf(const Face& face, QChar c);
+    // The embedded font of that name (with glyphs) whose style fits best, else `fallback`.
+    const DefineFont* embeddedFont(const QString& name, bool bold, bool italic, const DefineFont* fallback) const;
     void drawBorder(QPainter& p, const QRectF& box, const QTransform& toPainter, const ColorXf& cx, bool solidMask);
     const QPainterPath* glyph(const DefineFont& font, std::uint32_t index);
     const DefineFont* font(std::uint16_t id) const;
